@@ -1,0 +1,4 @@
+#include "app/AppGlobals.h"
+
+HMODULE LanguageModule = nullptr;
+int LaunchAfterFinish = 0;

@@ -1,0 +1,10 @@
+#include "app/RunMode.h"
+
+#include "app/SetupCommandLine.h"
+
+RunMode ChooseRunMode(const SetupCommandLine& commandLine) {
+    if (commandLine.count < 1) return RunMode::InstallWizard;
+    if (commandLine.delpkg) return RunMode::UninstallWizard;
+    if (commandLine.s) return RunMode::SilentInstall;
+    return RunMode::InstallWizard;
+}

@@ -1,0 +1,73 @@
+#include "app/SetupApp.h"
+
+#include <cstring>
+
+#include "app/AppGlobals.h"
+#include "app/LanguageModule.h"
+#include "app/RunMode.h"
+#include "app/SetupCommandLine.h"
+#include "engine/Compat.h"
+#include "engine/Install.h"
+#include "engine/Platform.h"
+#include "wizard/WizardDialog.h"
+
+void LowerCaseAscii(wchar_t* text) {
+    for (; *text; ++text) {
+        if (*text >= L'A' && *text <= L'Z') *text = *text - L'A' + L'a';
+    }
+}
+
+SetupApp::SetupApp() : mutex_(L"Arrayvane") { std::memset(&config_, 0, sizeof config_); }
+
+bool SetupApp::InitInstance() {
+    if (!mutex_.Acquire()) return false;
+
+    wchar_t programPath[kPathChars] = {};
+    DWORD length = ::GetModuleFileNameW(nullptr, programPath, kPathChars);
+    if (length == 0 || length >= kPathChars) return false;
+    wchar_t sourceDir[kPathChars];
+    GetDirectoryPart(programPath, sourceDir);
+    LowerCaseAscii(programPath);
+
+    SetupCommandLine commandLine;
+    fw::WalkCommandLine(commandLine);
+
+    IsWow64 = DetectWow64();
+    IsNt6 = IsNt6Platform();
+    if (IsNt6) MarkCompatibilityPersisted(programPath);
+
+    ReadSetupConfig(sourceDir, config_);
+
+    UninstallMode = 0;
+    switch (ChooseRunMode(commandLine)) {
+    case RunMode::SilentInstall:
+        SetExitCode(SilentInstall(sourceDir));
+        return false;
+    case RunMode::UninstallWizard:
+        UninstallMode = 1;
+        break;
+    case RunMode::InstallWizard:
+        break;
+    }
+    RunWizard(sourceDir, programPath);
+    return false;
+}
+
+void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath) {
+    LanguageModule = LoadLanguageModule(lowerCasedPath);
+    if (!LanguageModule) return;
+
+    WizardDialog wizard(::GetModuleHandleW(nullptr), sourceDir, UninstallMode, nullptr);
+    wizard.DoModal();
+}
+
+int SetupApp::ExitInstance() {
+    mutex_.Release();
+    if (LanguageModule) {
+        ::FreeLibrary(LanguageModule);
+        LanguageModule = nullptr;
+    }
+    // The self-delete script is written here once the uninstall procedure
+    // exists; until then no run sets uninstallRan_.
+    return WinApp::ExitInstance();
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+// Every path the engine composes lives in a buffer of MAX_PATH characters
+// (259 of text and the NUL).
+constexpr size_t kPathChars = MAX_PATH;
+
+// Fills `out` (capacity `chars`, NUL included) from a wide printf format.
+// A result that would not fit is refused: `out` is left empty and the call
+// returns false. A cut path could name a different file, which a later step
+// would then overwrite or delete.
+bool FormatPathN(wchar_t* out, size_t chars, const wchar_t* format, ...);
+
+template <size_t N, typename... Args>
+bool FormatPath(wchar_t (&out)[N], const wchar_t* format, Args... args) {
+    return FormatPathN(out, N, format, args...);
+}
+
+// Copies `path` cut just after its last backslash into `out` (MAX_PATH
+// characters). A path without a backslash gives the empty string.
+void GetDirectoryPart(const wchar_t* path, wchar_t* out);
+
+// True for one plain file or folder name: not empty, not "." or "..", and
+// without separators, a drive colon, wildcards, quotes or control
+// characters. Anything else could reach outside the installation folder or
+// break a quoted command line.
+bool IsPlainName(const wchar_t* name);
+
+// Copies `src` into `out` when it fits (NUL included); otherwise leaves
+// `out` empty and returns false.
+bool CopyText(wchar_t* out, size_t chars, const wchar_t* src);
+
+// True when a file or folder of that name exists (a FindFirstFileW search
+// finds it).
+bool PathExists(const wchar_t* path);

@@ -1,0 +1,19 @@
+#pragma once
+#include "engine/Paths.h"
+#include "framework/Dialog.h"
+
+// The install and uninstall wizard, a modal dialog from template 102.
+class WizardDialog : public fw::Dialog {
+public:
+    WizardDialog(HINSTANCE instance, const wchar_t* sourceDir, int uninstallMode, HWND parent);
+
+protected:
+    BOOL OnInitDialog() override;
+
+private:
+    wchar_t sourceDir_[kPathChars];
+    int uninstallMode_;
+};
+
+// The window title: AppName and the mode's suffix; empty for an empty name.
+void ComposeWizardTitle(const wchar_t* appName, int uninstallMode, wchar_t* out, size_t chars);
