@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const wchar_t kPersisted[] =
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\"
+    L"Compatibility Assistant\\Persisted";
+
+std::wstring Lower(std::wstring text) {
+    for (auto& c : text)
+        if (c >= L'A' && c <= L'Z') c = c - L'A' + L'a';
+    return text;
+}
+
+bool CompatMarked(const std::wstring& name) {
+    DWORD value = 0, size = sizeof value;
+    return ::SHGetValueW(HKEY_CURRENT_USER, kPersisted, name.c_str(), nullptr, &value, &size) ==
+               ERROR_SUCCESS && value == 1;
+}
+
+void ClearCompatMark(const std::wstring& name) {
+    HKEY key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPersisted, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        ::RegDeleteValueW(key, name.c_str());
+        ::RegCloseKey(key);
+    }
+}
+
+// A private copy of the medium, so each test may change it freely.
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        medium_ = dir_ / L"medium";
+        test::CopyTree(test::MediumDir(), medium_);
+        ASSERT_TRUE(test::FileExists(medium_ + L"\\setup.exe"));
+    }
+    std::wstring Setup(const std::wstring& args, const std::wstring& exe = L"setup.exe") const {
+        return L"\"" + medium_ + L"\\" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+    }
+    // Starts the wizard, waits for its window with the given title, and
+    // closes it with Cancel. False if the window never came.
+    bool WizardShows(const std::wstring& args, const std::wstring& title) {
+        test::Process setup(Setup(args));
+        HWND wizard = nullptr;
+        bool shown = test::WaitFor([&] { return (wizard = test::FindProcessWindow(setup.Id(), title)) != nullptr; });
+        if (shown) ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(0, setup.Wait());
+        return shown;
+    }
+
+    test::ScratchDir dir_;
+    std::wstring medium_;
+};
+
+TEST_F(StartupTest, SilentRunEndsCleanlyWithoutWindow) {
+    for (const wchar_t* word : {L"s", L"-s", L"/s", L"/S"}) {
+        test::Process setup(Setup(word));
+        ASSERT_TRUE(setup.Started());
+        EXPECT_EQ(0, setup.Wait()) << word;
+    }
+}
+
+TEST_F(StartupTest, MarksItsOwnLowerCasedPathOnNt6Only) {
+    // Started under a name in capitals, it must still mark the lower-cased path.
+    ASSERT_TRUE(::MoveFileW((medium_ + L"\\setup.exe").c_str(), (medium_ + L"\\SETUP.EXE").c_str()));
+    std::wstring marked = Lower(medium_ + L"\\SETUP.EXE");
+    ClearCompatMark(marked);
+    test::Process setup(Setup(L"s", L"SETUP.EXE"));
+    EXPECT_EQ(0, setup.Wait());
+    EXPECT_EQ(test::ExpectedNt6() == 1, CompatMarked(marked));
+    ClearCompatMark(marked);
+}
+
+TEST_F(StartupTest, InstallWizardForNoOrOtherWords) {
+    EXPECT_TRUE(WizardShows(L"", L"Arrayvane - Installation Wizard"));
+    EXPECT_TRUE(WizardShows(L"SilentDel", L"Arrayvane - Installation Wizard"));
+    EXPECT_TRUE(WizardShows(L"--delpkg", L"Arrayvane - Installation Wizard"));
+}
+
+TEST_F(StartupTest, UninstallWizardForDelpkgEvenWithS) {
+    EXPECT_TRUE(WizardShows(L"delpkg", L"Arrayvane - Uninstallation Wizard"));
+    EXPECT_TRUE(WizardShows(L"delpkg s", L"Arrayvane - Uninstallation Wizard"));
+}
+
+TEST_F(StartupTest, TitleFollowsAppNameOfSetupIni) {
+    test::WriteTextFile(medium_ + L"\\setup.ini", "[Startup]\r\nAppName=Raid Tool\r\n");
+    EXPECT_TRUE(WizardShows(L"", L"Raid Tool - Installation Wizard"));
+}
+
+TEST_F(StartupTest, SecondInstanceEndsAtOnce) {
+    test::Process first(Setup(L""));
+    HWND wizard = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] {
+        return (wizard = test::FindProcessWindow(first.Id(), L"Arrayvane - Installation Wizard")) != nullptr;
+    }));
+
+    std::wstring marked = Lower(medium_ + L"\\setup.exe");
+    ClearCompatMark(marked);
+    for (const wchar_t* args : {L"", L"s", L"delpkg"}) {
+        test::Process second(Setup(args));
+        EXPECT_EQ(0, second.Wait(20000)) << args;
+    }
+    // The second copies ended before looking at the system at all.
+    EXPECT_FALSE(CompatMarked(marked));
+
+    ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0, first.Wait());
+}
+
+TEST_F(StartupTest, MutexHeldByAnotherProgramStopsTheRun) {
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, L"Arrayvane");
+    ASSERT_NE(nullptr, mutex);
+    test::Process setup(Setup(L""));
+    EXPECT_EQ(0, setup.Wait(20000));
+    ::CloseHandle(mutex);
+}
+
+} // namespace

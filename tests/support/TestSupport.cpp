@@ -1,0 +1,174 @@
+#include "tests/support/TestSupport.h"
+
+#include <shlwapi.h>
+
+#include <fstream>
+
+namespace test {
+
+std::wstring Env(const wchar_t* name) {
+    wchar_t value[1024] = {};
+    DWORD length = ::GetEnvironmentVariableW(name, value, 1024);
+    return length > 0 && length < 1024 ? value : L"";
+}
+
+int ExpectedWow64() { return Env(L"AV_EXPECT_WOW64") == L"1" ? 1 : 0; }
+int ExpectedNt6() { return Env(L"AV_EXPECT_NT6") == L"1" ? 1 : 0; }
+
+ScratchDir::ScratchDir() {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    for (;;) {
+        path_ = std::wstring(temp) + L"avtest" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                std::to_wstring(++counter);
+        if (::CreateDirectoryW(path_.c_str(), nullptr)) break;
+    }
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(path_); }
+
+void WriteTextFile(const std::wstring& path, const std::string& text) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(child.c_str());
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(path.c_str());
+}
+
+void CopyTree(const std::wstring& from, const std::wstring& to) {
+    ::CreateDirectoryW(to.c_str(), nullptr);
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((from + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CopyTree(from + L"\\" + name, to + L"\\" + name);
+        } else {
+            ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+}
+
+RegistryOverride::RegistryOverride() {
+    root_ = L"Software\\ArrayvaneTests\\" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+            std::to_wstring(::GetTickCount());
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, (root_ + L"\\HKLM").c_str(), 0, nullptr, 0,
+                      KEY_ALL_ACCESS, nullptr, &hklm_, nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, (root_ + L"\\HKCU").c_str(), 0, nullptr, 0,
+                      KEY_ALL_ACCESS, nullptr, &hkcu_, nullptr);
+    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, hklm_);
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, hkcu_);
+}
+
+RegistryOverride::~RegistryOverride() {
+    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    ::RegCloseKey(hklm_);
+    ::RegCloseKey(hkcu_);
+    ::SHDeleteKeyW(HKEY_CURRENT_USER, root_.c_str());
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (::GetTickCount() - start > timeoutMs) return false;
+        // Let the other processes run before asking again.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
+}
+
+Process::Process(const std::wstring& commandLine, const std::wstring& workDir) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    std::wstring buffer = commandLine;
+    if (!::CreateProcessW(nullptr, &buffer[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          workDir.empty() ? nullptr : workDir.c_str(), &startup, &info_)) {
+        info_ = {};
+    }
+}
+
+Process::~Process() {
+    if (info_.hProcess) {
+        if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(info_.hProcess, 99);
+        ::CloseHandle(info_.hProcess);
+        ::CloseHandle(info_.hThread);
+    }
+}
+
+int Process::Wait(DWORD timeoutMs) {
+    if (!info_.hProcess) return -1;
+    if (::WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(info_.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+std::wstring MediumDir() {
+    // CTest gives the build's Unix path; Wine's Z: drive is the Unix root.
+    std::wstring unixPath = Env(L"AV_MEDIUM");
+    std::wstring path = L"Z:" + unixPath;
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+namespace {
+struct WindowQuery {
+    DWORD processId;
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
+    auto* query = reinterpret_cast<WindowQuery*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != query->processId || !::IsWindowVisible(hwnd)) return TRUE;
+    wchar_t text[512] = {};
+    ::GetWindowTextW(hwnd, text, 512);
+    if (*query->title != text) return TRUE;
+    query->found = hwnd;
+    return FALSE;
+}
+} // namespace
+
+HWND FindProcessWindow(DWORD processId, const std::wstring& title) {
+    WindowQuery query{processId, &title, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+} // namespace test

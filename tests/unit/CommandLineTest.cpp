@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/RunMode.h"
+#include "app/SetupCommandLine.h"
+
+namespace {
+
+// Walks the given arguments as the program would see them after its name.
+struct Parsed {
+    SetupCommandLine line;
+    explicit Parsed(std::vector<std::wstring> args) {
+        args.insert(args.begin(), L"setup.exe");
+        std::vector<const wchar_t*> argv;
+        for (auto& a : args) argv.push_back(a.c_str());
+        fw::WalkArguments(line, static_cast<int>(argv.size()), argv.data());
+    }
+};
+
+RunMode ModeOf(std::vector<std::wstring> args) { return ChooseRunMode(Parsed(std::move(args)).line); }
+
+struct ModeCase {
+    std::vector<std::wstring> args;
+    RunMode mode;
+};
+
+class RunModeTest : public ::testing::TestWithParam<ModeCase> {};
+
+TEST_P(RunModeTest, ChoosesTheRun) { EXPECT_EQ(GetParam().mode, ModeOf(GetParam().args)); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, RunModeTest,
+    ::testing::Values(
+        ModeCase{{L"s"}, RunMode::SilentInstall}, ModeCase{{L"-s"}, RunMode::SilentInstall},
+        ModeCase{{L"/s"}, RunMode::SilentInstall}, ModeCase{{L"/S"}, RunMode::SilentInstall},
+        ModeCase{{L"foo", L"s"}, RunMode::SilentInstall},
+        ModeCase{{L"delpkg"}, RunMode::UninstallWizard},
+        ModeCase{{L"/delpkg"}, RunMode::UninstallWizard},
+        ModeCase{{L"-delpkg"}, RunMode::UninstallWizard},
+        ModeCase{{L"DELPKG"}, RunMode::UninstallWizard},
+        ModeCase{{L"delpkg", L"s"}, RunMode::UninstallWizard},
+        ModeCase{{L"s", L"delpkg"}, RunMode::UninstallWizard},
+        ModeCase{{L"SilentDel"}, RunMode::InstallWizard},
+        ModeCase{{L"--delpkg"}, RunMode::InstallWizard},
+        ModeCase{{L"delpkgx"}, RunMode::InstallWizard},
+        ModeCase{{L"-"}, RunMode::InstallWizard}, ModeCase{{L""}, RunMode::InstallWizard},
+        ModeCase{{L"ss"}, RunMode::InstallWizard}, ModeCase{{}, RunMode::InstallWizard}));
+
+TEST(SetupCommandLineTest, StoresSwitchesWithOneDash) {
+    Parsed p({L"/s", L"-delpkg", L"plain", L"-"});
+    EXPECT_STREQ(L"-s", p.line.Param(0));
+    EXPECT_STREQ(L"-delpkg", p.line.Param(1));
+    EXPECT_STREQ(L"plain", p.line.Param(2));
+    EXPECT_STREQ(L"-", p.line.Param(3));
+    EXPECT_EQ(4, p.line.count);
+}
+
+TEST(SetupCommandLineTest, SetsOneFlagPerParameter) {
+    Parsed p({L"silentdel", L"x"});
+    EXPECT_EQ(1, p.line.SilentDel);
+    EXPECT_EQ(0, p.line.delpkg);
+    EXPECT_EQ(0, p.line.s);
+    EXPECT_EQ(2, p.line.count);
+}
+
+TEST(SetupCommandLineTest, EmptyArgumentIsCounted) {
+    Parsed p({L""});
+    EXPECT_EQ(1, p.line.count);
+    EXPECT_STREQ(L"", p.line.Param(0));
+}
+
+TEST(SetupCommandLineTest, ParametersBeyondFourStillSetFlagsAndCount) {
+    Parsed p({L"a", L"b", L"c", L"d", L"delpkg", L"s", L"SilentDel"});
+    EXPECT_EQ(7, p.line.count);
+    EXPECT_EQ(1, p.line.delpkg);
+    EXPECT_EQ(1, p.line.s);
+    EXPECT_EQ(1, p.line.SilentDel);
+    EXPECT_STREQ(L"d", p.line.Param(3));
+    EXPECT_STREQ(L"", p.line.Param(4));
+}
+
+TEST(SetupCommandLineTest, OverlongParameterIsCountedNotStored) {
+    std::wstring longWord(300, L'x');
+    std::wstring exact(259, L'y');
+    Parsed p({longWord, exact, L"s"});
+    EXPECT_EQ(3, p.line.count);
+    EXPECT_STREQ(L"", p.line.Param(0));
+    EXPECT_EQ(exact, p.line.Param(1));
+    EXPECT_STREQ(L"s", p.line.Param(2));
+    EXPECT_EQ(RunMode::SilentInstall, ChooseRunMode(p.line));
+}
+
+TEST(SetupCommandLineTest, CaseFoldingCoversOnlyAsciiLetters) {
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(L"DelPkg", L"delpkg"));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase(L"delpk", L"delpkg"));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase(L"delpkg ", L"delpkg"));
+    // U+017F (long s) folds to "s" under some locale rules; not here.
+    EXPECT_FALSE(EqualsIgnoringAsciiCase(L"\u017F", L"s"));
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/Paths.h"
+
+namespace {
+
+struct DirCase {
+    const wchar_t* path;
+    const wchar_t* dir;
+};
+
+class DirectoryPartTest : public ::testing::TestWithParam<DirCase> {};
+
+TEST_P(DirectoryPartTest, CutsAfterLastBackslash) {
+    wchar_t out[kPathChars];
+    out[0] = L'?';
+    GetDirectoryPart(GetParam().path, out);
+    EXPECT_STREQ(GetParam().dir, out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, DirectoryPartTest,
+                         ::testing::Values(DirCase{L"C:\\Windows", L"C:\\"},
+                                           DirCase{L"C:\\x\\setup.exe", L"C:\\x\\"},
+                                           DirCase{L"C:\\", L"C:\\"},
+                                           DirCase{L"setup.exe", L""}, DirCase{L"", L""},
+                                           DirCase{L"\\\\srv\\share\\a", L"\\\\srv\\share\\"}));
+
+TEST(FormatPathTest, FitsUpTo259Characters) {
+    wchar_t out[kPathChars];
+    std::wstring name(259 - 3, L'a');
+    EXPECT_TRUE(FormatPath(out, L"C:\\%s", name.c_str()));
+    EXPECT_EQ(259u, std::wstring(out).size());
+}
+
+TEST(FormatPathTest, RefusesWhatDoesNotFitInsteadOfCutting) {
+    wchar_t out[kPathChars];
+    std::wstring name(257, L'a');
+    EXPECT_FALSE(FormatPath(out, L"C:\\%s", name.c_str()));
+    EXPECT_STREQ(L"", out);
+    std::wstring huge(1000, L'b');
+    EXPECT_FALSE(FormatPath(out, L"%s\\%s", L"C:", huge.c_str()));
+    EXPECT_STREQ(L"", out);
+}
+
+TEST(FormatPathTest, SmallBufferNeverOverrun) {
+    wchar_t out[8 + 1];
+    out[8] = L'#';
+    EXPECT_FALSE(FormatPathN(out, 8, L"%s", L"abcdefgh"));
+    EXPECT_EQ(L'#', out[8]);
+    EXPECT_TRUE(FormatPathN(out, 8, L"%s", L"abcdefg"));
+    EXPECT_STREQ(L"abcdefg", out);
+}
+
+struct NameCase {
+    const wchar_t* name;
+    bool plain;
+};
+
+class PlainNameTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(PlainNameTest, AcceptsOnlyOneNameInsideTheFolder) {
+    EXPECT_EQ(GetParam().plain, IsPlainName(GetParam().name)) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PlainNameTest,
+    ::testing::Values(NameCase{L"HBC71K", true}, NameCase{L"KXRaidSetup.exe", true},
+                      NameCase{L"My App \u00e9\u9663\u5217", true}, NameCase{L"...x", true},
+                      NameCase{L"", false}, NameCase{L".", false}, NameCase{L"..", false},
+                      NameCase{L"..\\Windows", false}, NameCase{L"a/b", false},
+                      NameCase{L"C:", false}, NameCase{L"C:\\Windows", false},
+                      NameCase{L"a\"b", false}, NameCase{L"*", false},
+                      NameCase{L"a\tb", false}));
+
+} // namespace
