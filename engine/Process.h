@@ -1,0 +1,28 @@
+#pragma once
+#include "framework/Handle.h"
+
+// The service tool that ships with the application, run from InstallDir.
+extern const wchar_t kServiceTool[];  // "ArrSvcSetup.exe"
+
+// Builds a command line that starts "<dir>\<file>" with `args` (may be
+// empty). The program path is quoted, so a path with spaces cannot start a
+// planted C:\Program.exe. False (and `out` empty) if it does not fit.
+bool ComposeCommandLine(wchar_t* out, size_t chars, const wchar_t* dir, const wchar_t* file,
+                        const wchar_t* args);
+
+// Starts a program without waiting for it. `commandLine` must be writable
+// (CreateProcessW may change it). Returns the owner of the new process's
+// handle, empty when the process could not be created.
+fw::Handle RunProgram(wchar_t* commandLine, int show);
+
+// Takes the service down with the tool in installDir: "-k", 1000 ms, "-u",
+// 1000 ms. Failures to start the tool are ignored.
+void StopAndRemoveService(const wchar_t* installDir);
+
+// Runs the tool with "-i". Returns 1 if its process was created; otherwise
+// shows "Fail to install the service!" and returns 0.
+int RegisterService(const wchar_t* installDir);
+
+// Asks the top-level window titled exactly appName (if any) to close, then
+// gives it 1000 ms. A window that does not answer costs a bounded wait.
+void CloseRunningApplication(const wchar_t* appName);

@@ -1,0 +1,14 @@
+#pragma once
+
+// Shell links: the desktop of the current user, and a program group in the
+// all-users Programs menu. Each call initialises COM for itself.
+
+void CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* linkName);
+// 0 if the link file was deleted, -1 otherwise.
+int DeleteDesktopShortcut(const wchar_t* linkName);
+
+// `arguments` may be null for none.
+void CreateGroupShortcut(const wchar_t* groupName, const wchar_t* targetPath,
+                         const wchar_t* linkName, const wchar_t* arguments);
+// With removeFolder, the group folder goes too if it is empty afterwards.
+void DeleteGroupShortcut(const wchar_t* groupName, const wchar_t* linkName, bool removeFolder);
