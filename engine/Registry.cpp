@@ -1,1 +1,138 @@
 #include "engine/Registry.h"
+
+#include "engine/Messages.h"
+#include "engine/Platform.h"
+#include "framework/RegKey.h"
+
+namespace {
+
+constexpr size_t kKeyPathChars = 1024;
+// A program path in quotes and a short argument word after it.
+constexpr size_t kCommandChars = kPathChars + 16;
+
+const wchar_t kUninstallStringFailure[] = L"Fail to write the UninstallString registry key!";
+
+RegistryValueWriter setValue = &::RegSetValueExW;
+
+LONG SetString(HKEY key, const wchar_t* name, const wchar_t* text) {
+    // The byte count includes the terminating NUL.
+    DWORD bytes = static_cast<DWORD>((::lstrlenW(text) + 1) * sizeof(wchar_t));
+    return setValue(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+}
+
+// The program in quotes, so that a folder with spaces in its name cannot
+// be read as another program followed by arguments.
+template <size_t N>
+bool ComposeCommand(wchar_t (&command)[N], const wchar_t* program, const wchar_t* argument) {
+    return FormatPath(command, L"\"%s\" %s", program, argument);
+}
+
+bool ComposeUninstallKey(const SetupConfig& config, wchar_t (&keyPath)[kKeyPathChars]) {
+    // The key is named by the folder; an empty or compound name would reach
+    // the Uninstall key itself or another program's entry.
+    return IsPlainName(config.APPFolderName) &&
+           FormatPath(keyPath, L"%sUninstall\\%s", RegistryKeyPrefix(IsWow64), config.APPFolderName);
+}
+
+void WriteRunValue(const SetupConfig& config) {
+    wchar_t keyPath[kKeyPathChars];
+    fw::RegKey run;
+    if (!FormatPath(keyPath, L"%sRun", RegistryKeyPrefix(IsWow64)) ||
+        run.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_WRITE) != ERROR_SUCCESS) {
+        return;
+    }
+    wchar_t program[kPathChars];
+    wchar_t command[kCommandChars];
+    bool written = FormatPath(program, L"%s\\%s", config.InstallDir, config.APPFileName) &&
+                   ComposeCommand(command, program, L"min") &&
+                   SetString(run.Get(), config.AppName, command) == ERROR_SUCCESS;
+    if (!written) ShowFailure(L"Fail to write the Run registry key!");
+}
+
+struct EntryValue {
+    const wchar_t* name;
+    const wchar_t* data;
+    const wchar_t* failure;  // null: the value's result is not looked at
+};
+
+// Writes the values in order; the first checked one that fails ends it.
+template <size_t N>
+bool WriteEntryValues(HKEY key, const EntryValue (&values)[N]) {
+    for (const EntryValue& value : values) {
+        if (SetString(key, value.name, value.data) == ERROR_SUCCESS || !value.failure) continue;
+        ShowFailure(value.failure);
+        return false;
+    }
+    return true;
+}
+
+bool WriteUninstallEntry(const SetupConfig& config, const wchar_t* keyPath) {
+    wchar_t uninstaller[kPathChars];
+    wchar_t command[kCommandChars];
+    // A path that does not fit fails its value before the key is made, so
+    // no empty entry is left behind.
+    if (!FormatPath(uninstaller, L"%s\\Uninstall\\setup.exe", config.InstallDir) ||
+        !ComposeCommand(command, uninstaller, L"delpkg")) {
+        ShowFailure(kUninstallStringFailure);
+        return false;
+    }
+    fw::RegKey key;
+    if (key.Create(HKEY_LOCAL_MACHINE, keyPath, KEY_WRITE) != ERROR_SUCCESS) return false;
+    const EntryValue values[] = {
+        {L"UninstallString", command, kUninstallStringFailure},
+        {L"DisplayName", config.AppName, L"Fail to write the DisplayName registry key!"},
+        {L"DisplayIcon", uninstaller, L"Fail to write the DisplayIcon registry key!"},
+        {L"Publisher", config.CompanyName, nullptr},
+        {L"DisplayVersion", config.Version, L"Fail to write the DisplayVersion registry key!"},
+    };
+    return WriteEntryValues(key.Get(), values);
+}
+
+void RemoveUninstallEntry(const SetupConfig& config, const wchar_t* prefix) {
+    wchar_t keyPath[kKeyPathChars];
+    fw::RegKey parent;
+    if (IsPlainName(config.APPFolderName) && FormatPath(keyPath, L"%sUninstall", prefix) &&
+        parent.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_WRITE) == ERROR_SUCCESS) {
+        ::RegDeleteKeyW(parent.Get(), config.APPFolderName);
+    }
+}
+
+void RemoveRunValue(const SetupConfig& config, const wchar_t* prefix) {
+    wchar_t keyPath[kKeyPathChars];
+    fw::RegKey run;
+    if (FormatPath(keyPath, L"%sRun", prefix) &&
+        run.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_WRITE) == ERROR_SUCCESS) {
+        ::RegDeleteValueW(run.Get(), config.AppName);
+    }
+}
+
+} // namespace
+
+void SetRegistryValueWriter(RegistryValueWriter writer) {
+    setValue = writer ? writer : &::RegSetValueExW;
+}
+
+const wchar_t* RegistryKeyPrefix(int wow64) {
+    return wow64 ? L"SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
+                 : L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+}
+
+bool WriteRegistryEntries(const SetupConfig& config) {
+    wchar_t keyPath[kKeyPathChars];
+    if (!config.InstallDir[0] || !ComposeUninstallKey(config, keyPath)) return false;
+    if (!IsNt6) WriteRunValue(config);
+    return WriteUninstallEntry(config, keyPath);
+}
+
+void RemoveRegistryEntries(const SetupConfig& config) {
+    const wchar_t* prefix = RegistryKeyPrefix(IsWow64);
+    RemoveUninstallEntry(config, prefix);
+    if (!IsNt6) RemoveRunValue(config, prefix);
+}
+
+bool UninstallEntryExists(const SetupConfig& config) {
+    wchar_t keyPath[kKeyPathChars];
+    fw::RegKey key;
+    return ComposeUninstallKey(config, keyPath) &&
+           key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) == ERROR_SUCCESS;
+}

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include "engine/SetupConfig.h"
 
 // "SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\" under WOW64,
@@ -16,3 +18,9 @@ void RemoveRegistryEntries(const SetupConfig& config);
 
 // True while the uninstall entry's key exists.
 bool UninstallEntryExists(const SetupConfig& config);
+
+// Writes one registry value: RegSetValueExW unless a test puts in a writer
+// that fails for a chosen value (the registry itself cannot be made to
+// refuse one value of a key and accept the others). Null restores it.
+using RegistryValueWriter = LONG(WINAPI*)(HKEY, const wchar_t*, DWORD, DWORD, const BYTE*, DWORD);
+void SetRegistryValueWriter(RegistryValueWriter writer);

@@ -1,1 +1,87 @@
 #include "engine/Shortcuts.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <wrl/client.h>
+
+#include "engine/Paths.h"
+#include "framework/ComInit.h"
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// A shell link pointing at its target, with the interface that saves it.
+struct LinkObject {
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+};
+
+bool MakeLink(const wchar_t* targetPath, LinkObject& out) {
+    return SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_PPV_ARGS(&out.link))) &&
+           SUCCEEDED(out.link.As(&out.file)) && SUCCEEDED(out.link->SetPath(targetPath));
+}
+
+bool SpecialFolder(int csidl, wchar_t (&out)[kPathChars]) {
+    return ::SHGetSpecialFolderPathW(nullptr, out, csidl, FALSE) != FALSE;
+}
+
+// Link and group names become single path components, never paths that
+// reach elsewhere (an empty group name would be the Programs menu itself).
+bool DesktopLinkPath(const wchar_t* linkName, wchar_t (&linkPath)[kPathChars]) {
+    wchar_t desktop[kPathChars];
+    return IsPlainName(linkName) && SpecialFolder(CSIDL_DESKTOPDIRECTORY, desktop) &&
+           FormatPath(linkPath, L"%s\\%s.lnk", desktop, linkName);
+}
+
+bool GroupPaths(const wchar_t* groupName, const wchar_t* linkName,
+                wchar_t (&folder)[kPathChars], wchar_t (&linkPath)[kPathChars]) {
+    wchar_t programs[kPathChars];
+    return IsPlainName(groupName) && IsPlainName(linkName) &&
+           SpecialFolder(CSIDL_COMMON_PROGRAMS, programs) &&
+           FormatPath(folder, L"%s\\%s", programs, groupName) &&
+           FormatPath(linkPath, L"%s\\%s.lnk", folder, linkName);
+}
+
+} // namespace
+
+void CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* linkName) {
+    fw::ComInit com;
+    LinkObject link;
+    wchar_t linkPath[kPathChars];
+    if (!MakeLink(targetPath, link) || !DesktopLinkPath(linkName, linkPath)) return;
+    if (PathExists(linkPath)) DeleteDesktopShortcut(linkName);
+    link.file->Save(linkPath, TRUE);
+}
+
+int DeleteDesktopShortcut(const wchar_t* linkName) {
+    wchar_t linkPath[kPathChars];
+    if (!DesktopLinkPath(linkName, linkPath)) return -1;
+    return ::DeleteFileW(linkPath) ? 0 : -1;
+}
+
+void CreateGroupShortcut(const wchar_t* groupName, const wchar_t* targetPath,
+                         const wchar_t* linkName, const wchar_t* arguments) {
+    fw::ComInit com;
+    LinkObject link;
+    wchar_t folder[kPathChars];
+    wchar_t linkPath[kPathChars];
+    if (!MakeLink(targetPath, link) || !GroupPaths(groupName, linkName, folder, linkPath)) return;
+    if (arguments) link.link->SetArguments(arguments);
+    if (!PathExists(folder)) {
+        ::CreateDirectoryW(folder, nullptr);
+    } else if (PathExists(linkPath)) {
+        DeleteGroupShortcut(groupName, linkName, false);
+    }
+    link.file->Save(linkPath, TRUE);
+}
+
+void DeleteGroupShortcut(const wchar_t* groupName, const wchar_t* linkName, bool removeFolder) {
+    wchar_t folder[kPathChars];
+    wchar_t linkPath[kPathChars];
+    if (!GroupPaths(groupName, linkName, folder, linkPath)) return;
+    ::DeleteFileW(linkPath);
+    // Fails, and keeps the folder, while the user's own files are in it.
+    if (removeFolder) ::RemoveDirectoryW(folder);
+}
