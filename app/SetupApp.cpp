@@ -9,6 +9,7 @@
 #include "engine/Compat.h"
 #include "engine/Install.h"
 #include "engine/Platform.h"
+#include "engine/SelfDeleteScript.h"
 #include "wizard/WizardDialog.h"
 
 void LowerCaseAscii(wchar_t* text) {
@@ -58,7 +59,9 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     if (!LanguageModule) return;
 
     WizardDialog wizard(::GetModuleHandleW(nullptr), sourceDir, UninstallMode, nullptr);
-    wizard.DoModal();
+    INT_PTR result = wizard.DoModal();
+    uninstallRan_ = wizard.UninstallProcedureRan();
+    if (result == IDOK && LaunchAfterFinish == 1) LaunchApplication(sourceDir, nullptr);
 }
 
 int SetupApp::ExitInstance() {
@@ -67,7 +70,8 @@ int SetupApp::ExitInstance() {
         ::FreeLibrary(LanguageModule);
         LanguageModule = nullptr;
     }
-    // The self-delete script is written here once the uninstall procedure
-    // exists; until then no run sets uninstallRan_.
+    // A run that never uninstalled (cancelled, or no language module) must
+    // leave the uninstaller of an installation that stays in place.
+    if (UninstallMode == 1 && uninstallRan_) WriteSelfDeleteScript(config_);
     return WinApp::ExitInstance();
 }

@@ -1,6 +1,8 @@
 #include "wizard/WizardDialog.h"
 
+#include "engine/Install.h"
 #include "engine/SetupConfig.h"
+#include "engine/Uninstall.h"
 #include "res/resource.h"
 
 WizardDialog::WizardDialog(HINSTANCE instance, const wchar_t* sourceDir, int uninstallMode,
@@ -25,4 +27,19 @@ BOOL WizardDialog::OnInitDialog() {
     ComposeWizardTitle(config.AppName, uninstallMode_, title, 2 * kPathChars);
     ::SetWindowTextW(Hwnd(), title);
     return TRUE;
+}
+
+void WizardDialog::OnOK() {
+    // The pages and the worker thread are not built yet: the procedure runs
+    // here, and the dialog ends when it is done.
+    ::EnableWindow(Hwnd(), FALSE);
+    SetupConfig config;
+    ReadSetupConfig(sourceDir_, config);
+    if (uninstallMode_) {
+        uninstallRan_ = true;
+        UninstallApplication(config);
+    } else {
+        InstallApplication(sourceDir_, config);
+    }
+    End(IDOK);
 }

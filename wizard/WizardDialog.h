@@ -7,12 +7,18 @@ class WizardDialog : public fw::Dialog {
 public:
     WizardDialog(HINSTANCE instance, const wchar_t* sourceDir, int uninstallMode, HWND parent);
 
+    // True once this dialog has started the uninstall procedure: only then
+    // may the program remove the uninstaller's folder as it exits.
+    bool UninstallProcedureRan() const { return uninstallRan_; }
+
 protected:
     BOOL OnInitDialog() override;
+    void OnOK() override;
 
 private:
     wchar_t sourceDir_[kPathChars];
     int uninstallMode_;
+    bool uninstallRan_ = false;
 };
 
 // The window title: AppName and the mode's suffix; empty for an empty name.

@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "engine/SetupConfig.h"
+
+// The script that removes what the running uninstaller cannot: its own
+// Uninstall folder (once the uninstaller's process has ended), then
+// InstallDir if it is empty, then the script itself.
+extern const wchar_t kSelfDeleteScriptName[];  // "KxUninst.bat"
+
+// The script's text for installDir, its lines ending with CR LF, the paths
+// encoded in `codePage` (the console's, in which cmd.exe reads it). False
+// when a path cannot be written there exactly: a script must never name a
+// folder other than installDir.
+bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, std::string& text);
+
+// Writes the script into InstallDir and starts it hidden. The paths are
+// written in the console's code page, or as their short (8.3) forms when
+// that code page cannot hold them; when neither works no script is written.
+// Returns whether the script was started.
+bool WriteSelfDeleteScript(const SetupConfig& config);

@@ -1,0 +1,43 @@
+#include "engine/Uninstall.h"
+
+#include "engine/FileTables.h"
+#include "engine/InstallFolder.h"
+#include "engine/Platform.h"
+#include "engine/Process.h"
+#include "engine/Registry.h"
+#include "engine/Shortcuts.h"
+
+namespace {
+
+void DeleteInstalled(const SetupConfig& config, const wchar_t* name) {
+    wchar_t path[kPathChars];
+    if (FormatPath(path, L"%s\\%s", config.InstallDir, name)) ::DeleteFileW(path);
+}
+
+bool ApplicationRemains(const SetupConfig& config) {
+    wchar_t path[kPathChars];
+    return !FormatPath(path, L"%s\\%s", config.InstallDir, config.APPFileName) || PathExists(path);
+}
+
+} // namespace
+
+void DeleteInstalledFiles(const SetupConfig& config) {
+    DeleteInstalled(config, L"mingwm10.dll");
+    DeleteInstalled(config, config.APPFileName);
+    DeleteInstalled(config, L"Cfg.KX");
+    DeleteInstalled(config, L"setup.ini");
+    for (const auto& entry : ImageFileTable) DeleteInstalled(config, entry);
+    if (IsNt6) DeleteInstalled(config, kServiceTool);
+    RemoveRegistryEntries(config);
+}
+
+bool UninstallApplication(const SetupConfig& config) {
+    if (!CheckInstallFolder(config)) return false;
+    if (IsNt6) StopAndRemoveService(config.InstallDir);
+    CloseRunningApplication(config.AppName);
+    DeleteInstalledFiles(config);
+    DeleteDesktopShortcut(config.AppName);
+    DeleteGroupShortcut(config.AppName, config.AppName, false);
+    DeleteGroupShortcut(config.AppName, L"Uninstall", true);
+    return !ApplicationRemains(config) && !UninstallEntryExists(config);
+}

@@ -1,0 +1,12 @@
+#pragma once
+#include "engine/SetupConfig.h"
+
+// The first stage of the uninstall, run by the uninstaller in
+// InstallDir\Uninstall: takes the service down, closes the application,
+// deletes the installed files, the registry entries and the shortcuts.
+// True when the application executable and the uninstall entry are gone.
+bool UninstallApplication(const SetupConfig& config);
+
+// Deletes the installed files (not the Images folder, the Uninstall folder
+// or InstallDir itself), then the registry entries.
+void DeleteInstalledFiles(const SetupConfig& config);

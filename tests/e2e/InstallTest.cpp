@@ -1,0 +1,336 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const wchar_t kServiceName[] = L"ArrayvaneRaidService";
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return path;
+}
+
+std::wstring ReadString(const std::wstring& key, const wchar_t* name, DWORD* type = nullptr) {
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data, valueType = 0;
+    if (::SHGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, &valueType, data, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    if (type) *type = valueType;
+    return data;
+}
+
+DWORD SubKeyCount(const std::wstring& key) {
+    HKEY handle;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return 0;
+    DWORD count = 0;
+    ::RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
+    ::RegCloseKey(handle);
+    return count;
+}
+
+bool KeyExists(HKEY root, const std::wstring& key) {
+    HKEY handle;
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(handle);
+    return true;
+}
+
+std::wstring Prefix() { return L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"; }
+
+// SERVICE_RUNNING, SERVICE_STOPPED ..., or 0 when the service does not exist.
+DWORD ServiceState() {
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return 0;
+    DWORD state = 0;
+    SC_HANDLE service = ::OpenServiceW(manager, kServiceName, SERVICE_QUERY_STATUS);
+    if (service) {
+        SERVICE_STATUS status = {};
+        if (::QueryServiceStatus(service, &status)) state = status.dwCurrentState;
+        ::CloseServiceHandle(service);
+    }
+    ::CloseServiceHandle(manager);
+    return state;
+}
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The names in a folder: its files, or its sub-folders.
+std::vector<std::wstring> Names(const std::wstring& folder, bool folders = false) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = data.cFileName;
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isFolder == folders && name != L"." && name != L"..") names.push_back(name);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
+const wchar_t* const kInstalledModules[] = {L"ENU", L"CHT", L"CHS", L"JPN", L"DEU", L"KOR", L"FRA"};
+
+// Installs from a private copy of the medium under a folder and product
+// name of its own, and takes the installation away again afterwards.
+class InstallTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int counter = 0;
+        std::wstring tag = std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+        folder_ = L"AvE2E " + tag;
+        appName_ = L"Arrayvane E2E " + tag;
+        medium_ = dir_ / L"medium";
+        test::CopyTree(test::MediumDir(), medium_);
+        WriteIni(0);
+        installDir_ = std::wstring(L"C:\\") +
+                      (test::ExpectedWow64() ? L"Program Files (x86)" : L"Program Files") + L"\\" + folder_;
+        group_ = SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\" + appName_;
+        desktopLink_ = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + appName_ + L".lnk";
+        uninstallKey_ = Prefix() + L"Uninstall\\" + folder_;
+        ::SetEnvironmentVariableW(L"AV_STANDIN_LOG", (dir_ / L"standin.log").c_str());
+    }
+
+    void TearDown() override {
+        ::SetEnvironmentVariableW(L"AV_STANDIN_LOG", nullptr);
+        CloseApplication();
+        if (test::FileExists(installDir_ + L"\\Uninstall\\setup.exe")) Uninstall(true);
+        test::RemoveTree(installDir_);
+        test::RemoveTree(group_);
+        ::DeleteFileW(desktopLink_.c_str());
+        ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, uninstallKey_.c_str());
+    }
+
+    void WriteIni(int launch, const std::string& folderOverride = "", bool useOverride = false) {
+        std::string folder = useOverride ? folderOverride : Narrow(folder_);
+        test::WriteTextFile(medium_ + L"\\setup.ini",
+                            "[Customized_Setting]\r\nAPPFolderName=" + folder +
+                                "\r\nLaunchAPInSilentMode=" + std::to_string(launch) +
+                                "\r\n[Startup]\r\nAppName=" + Narrow(appName_) + "\r\n");
+    }
+
+    static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+    int SilentInstall(const std::wstring& exe = L"setup.exe") {
+        test::Process setup(L"\"" + medium_ + L"\\" + exe + L"\" s");
+        return setup.Wait(120000);
+    }
+
+    // Runs the installed uninstaller's wizard and confirms (or cancels) it.
+    void Uninstall(bool confirm) {
+        test::Process setup(L"\"" + installDir_ + L"\\Uninstall\\setup.exe\" delpkg");
+        HWND wizard = nullptr;
+        ASSERT_TRUE(test::WaitFor([&] {
+            return (wizard = test::FindProcessWindow(setup.Id(), appName_ + L" - Uninstallation Wizard")) != nullptr;
+        }));
+        ::PostMessageW(wizard, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+        EXPECT_EQ(0, setup.Wait(120000));
+    }
+
+    HWND ApplicationWindow() const { return ::FindWindowW(nullptr, appName_.c_str()); }
+
+    void CloseApplication() {
+        HWND window = ApplicationWindow();
+        if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
+        test::WaitFor([&] { return ApplicationWindow() == nullptr; });
+    }
+
+    std::wstring Installed(const std::wstring& name) const { return installDir_ + L"\\" + name; }
+    std::string Log() const { return ReadFile(dir_ / L"standin.log"); }
+
+    test::ScratchDir dir_;
+    std::wstring folder_, appName_, medium_, installDir_, group_, desktopLink_, uninstallKey_;
+};
+
+TEST_F(InstallTest, FirstSilentInstallLaysOutTheProduct) {
+    ASSERT_EQ(0, SilentInstall());
+    const bool nt6 = test::ExpectedNt6() == 1;
+
+    for (const wchar_t* name : {L"KXRaidSetup.exe", L"mingwm10.dll", L"setup.ini", L"Uninstall\\setup.exe",
+                                L"Uninstall\\setup.ini"})
+        EXPECT_TRUE(test::FileExists(Installed(name))) << name;
+    for (const wchar_t* lang : kInstalledModules)
+        EXPECT_TRUE(test::FileExists(Installed(std::wstring(L"Uninstall\\setup") + lang + L".dll"))) << lang;
+    EXPECT_TRUE(test::FileExists(medium_ + L"\\setupITA.dll"));
+    EXPECT_FALSE(test::FileExists(Installed(L"Uninstall\\setupITA.dll")));
+    EXPECT_EQ(109u, Names(Installed(L"Images")).size());
+    EXPECT_EQ(nt6, test::FileExists(Installed(L"ArrSvcSetup.exe")));
+
+    EXPECT_EQ(L"\"" + Installed(L"Uninstall\\setup.exe") + L"\" delpkg",
+              ReadString(uninstallKey_, L"UninstallString"));
+    EXPECT_EQ(appName_, ReadString(uninstallKey_, L"DisplayName"));
+    EXPECT_EQ(Installed(L"Uninstall\\setup.exe"), ReadString(uninstallKey_, L"DisplayIcon"));
+    EXPECT_EQ(L"Veltro Technology Corp.", ReadString(uninstallKey_, L"Publisher"));
+    EXPECT_EQ(L"1.00.00", ReadString(uninstallKey_, L"DisplayVersion"));
+    EXPECT_EQ(nt6 ? L"<missing>" : L"\"" + Installed(L"KXRaidSetup.exe") + L"\" min",
+              ReadString(Prefix() + L"Run", appName_.c_str()));
+
+    EXPECT_TRUE(test::FileExists(desktopLink_));
+    EXPECT_TRUE(test::FileExists(group_ + L"\\" + appName_ + L".lnk"));
+    EXPECT_TRUE(test::FileExists(group_ + L"\\Uninstall.lnk"));
+
+    DWORD mark = 0, size = sizeof mark;
+    bool marked = ::SHGetValueW(HKEY_CURRENT_USER,
+                                L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\"
+                                L"Compatibility Assistant\\Persisted",
+                                Installed(L"KXRaidSetup.exe").c_str(), nullptr, &mark, &size) == ERROR_SUCCESS;
+    EXPECT_EQ(nt6, marked && mark == 1);
+
+    if (nt6) {
+        EXPECT_TRUE(test::WaitFor([] { return ServiceState() == SERVICE_RUNNING; }));
+        EXPECT_NE(std::string::npos, Log().find("ArrSvcSetup.exe\" -i"));
+    } else {
+        EXPECT_EQ(std::string::npos, Log().find("ArrSvcSetup"));
+    }
+    // LaunchAPInSilentMode 0 starts nothing.
+    EXPECT_EQ(std::string::npos, Log().find("KXRaidSetup"));
+    EXPECT_EQ(nullptr, ApplicationWindow());
+}
+
+TEST_F(InstallTest, SilentInstallLaunchesTheApplicationWhenAsked) {
+    WriteIni(1);
+    ASSERT_EQ(0, SilentInstall());
+    EXPECT_TRUE(test::WaitFor([&] { return ApplicationWindow() != nullptr; }));
+}
+
+TEST_F(InstallTest, ReinstallTakesDownTheRunningProductAndOverwritesEveryFile) {
+    ASSERT_EQ(0, SilentInstall());
+    test::Process app(L"\"" + Installed(L"KXRaidSetup.exe") + L"\"", installDir_);
+    ASSERT_TRUE(test::WaitFor([&] { return ApplicationWindow() != nullptr; }));
+    test::WriteTextFile(Installed(L"setup.ini"), "stale");
+    test::WriteTextFile(Installed(L"Images\\Logo.bmp"), "stale");
+    test::WriteTextFile(Installed(L"Uninstall\\setupENU.dll"), "stale");
+    ::DeleteFileW((dir_ / L"standin.log").c_str());
+
+    ASSERT_EQ(0, SilentInstall());
+    // The application was asked to close before its files were replaced.
+    EXPECT_EQ(0, app.Wait(20000));
+    EXPECT_TRUE(test::FileExists(Installed(L"Cfg.KX")));
+    EXPECT_EQ(ReadFile(medium_ + L"\\setup.ini"), ReadFile(Installed(L"setup.ini")));
+    EXPECT_EQ(ReadFile(medium_ + L"\\Application\\Images\\Logo.bmp"), ReadFile(Installed(L"Images\\Logo.bmp")));
+    EXPECT_EQ(ReadFile(medium_ + L"\\setupENU.dll"), ReadFile(Installed(L"Uninstall\\setupENU.dll")));
+
+    std::string log = Log();
+    if (test::ExpectedNt6()) {
+        size_t stop = log.find("\" -k"), remove = log.find("\" -u"), reg = log.find("\" -i");
+        ASSERT_NE(std::string::npos, stop);
+        ASSERT_NE(std::string::npos, remove);
+        ASSERT_NE(std::string::npos, reg);
+        EXPECT_LT(stop, remove);
+        EXPECT_LT(remove, reg);
+        EXPECT_TRUE(test::WaitFor([] { return ServiceState() == SERVICE_RUNNING; }));
+    } else {
+        EXPECT_EQ(std::string::npos, log.find("ArrSvcSetup"));
+    }
+}
+
+TEST_F(InstallTest, UninstallRemovesTheProductAndTheScriptRemovesTheUninstaller) {
+    ASSERT_EQ(0, SilentInstall());
+    test::WriteTextFile(Installed(L"Cfg.KX"), "settings");
+    Uninstall(true);
+
+    for (const wchar_t* name : {L"KXRaidSetup.exe", L"mingwm10.dll", L"setup.ini", L"Cfg.KX",
+                                L"ArrSvcSetup.exe"})
+        EXPECT_FALSE(test::FileExists(Installed(name))) << name;
+    EXPECT_TRUE(Names(Installed(L"Images")).empty());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
+    EXPECT_EQ(L"<missing>", ReadString(Prefix() + L"Run", appName_.c_str()));
+    EXPECT_FALSE(test::FileExists(desktopLink_));
+    EXPECT_FALSE(test::FileExists(group_));
+    if (test::ExpectedNt6()) {
+        EXPECT_TRUE(test::WaitFor([] { return ServiceState() == 0; }, 30000));
+    }
+
+    // Once the uninstaller has ended, its script takes the Uninstall folder
+    // and itself; InstallDir stays with its empty Images folder.
+    EXPECT_TRUE(test::WaitFor([&] {
+        return !test::FileExists(Installed(L"Uninstall")) && !test::FileExists(Installed(L"KxUninst.bat"));
+    }, 60000));
+    EXPECT_TRUE(test::FileExists(Installed(L"Images")));
+}
+
+TEST_F(InstallTest, CancelledUninstallLeavesTheInstallationWhole) {
+    ASSERT_EQ(0, SilentInstall());
+    Uninstall(false);
+    EXPECT_TRUE(test::FileExists(Installed(L"KXRaidSetup.exe")));
+    EXPECT_TRUE(test::FileExists(Installed(L"Uninstall\\setup.exe")));
+    EXPECT_FALSE(test::FileExists(Installed(L"KxUninst.bat")));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
+}
+
+TEST_F(InstallTest, MissingImagesAreSkipped) {
+    ::DeleteFileW((medium_ + L"\\Application\\Images\\Logo.bmp").c_str());
+    ::DeleteFileW((medium_ + L"\\Application\\Images\\Busy.gif").c_str());
+    ASSERT_EQ(0, SilentInstall());
+    EXPECT_EQ(107u, Names(Installed(L"Images")).size());
+    EXPECT_FALSE(test::FileExists(Installed(L"Images\\Logo.bmp")));
+    EXPECT_TRUE(test::FileExists(Installed(L"Images\\Arrayvane.ico")));
+}
+
+TEST_F(InstallTest, InstallerUnderAnotherNameFails) {
+    ASSERT_TRUE(::MoveFileW((medium_ + L"\\setup.exe").c_str(), (medium_ + L"\\install.exe").c_str()));
+    EXPECT_NE(0, SilentInstall(L"install.exe"));
+}
+
+TEST_F(InstallTest, EmptyFolderNameIsRefusedWithAMessage) {
+    WriteIni(0, "", true);
+    std::wstring programFiles = installDir_.substr(0, installDir_.rfind(L'\\'));
+    size_t foldersBefore = Names(programFiles, true).size();
+    DWORD entriesBefore = SubKeyCount(Prefix() + L"Uninstall");
+
+    test::Process setup(L"\"" + medium_ + L"\\setup.exe\" s");
+    HWND box = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return (box = test::FindProcessWindow(setup.Id(), L"Fail")) != nullptr; }));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_NE(0, setup.Wait());
+
+    EXPECT_EQ(foldersBefore, Names(programFiles, true).size());
+    EXPECT_FALSE(test::FileExists(programFiles + L"\\Uninstall"));
+    EXPECT_EQ(entriesBefore, SubKeyCount(Prefix() + L"Uninstall"));
+    EXPECT_FALSE(test::FileExists(desktopLink_));
+    EXPECT_EQ(std::string::npos, Log().find("ArrSvcSetup"));
+}
+
+TEST_F(InstallTest, ScriptRemovesExactlyItsOwnFolderWhateverItsName) {
+    // U+0163 is outside the console's code page: cast to a byte it would
+    // read "c", best-fitted "t". Folders of those names must survive.
+    std::wstring parent = installDir_.substr(0, installDir_.rfind(L'\\') + 1);
+    folder_ = L"AvE2E \u0163";
+    installDir_ = parent + folder_;
+    uninstallKey_ = Prefix() + L"Uninstall\\" + folder_;
+    std::wstring text = L"\uFEFF[Customized_Setting]\r\nAPPFolderName=" + folder_ +
+                        L"\r\n[Startup]\r\nAppName=" + appName_ + L"\r\n";
+    test::WriteTextFile(medium_ + L"\\setup.ini",
+                        std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+    const std::wstring decoys[] = {parent + L"AvE2E c", parent + L"AvE2E t"};
+    for (const std::wstring& decoy : decoys) {
+        ::CreateDirectoryW(decoy.c_str(), nullptr);
+        ::CreateDirectoryW((decoy + L"\\Uninstall").c_str(), nullptr);
+        test::WriteTextFile(decoy + L"\\Uninstall\\setup.ini", "keep");
+    }
+
+    ASSERT_EQ(0, SilentInstall());
+    ASSERT_TRUE(test::FileExists(Installed(L"Uninstall\\setup.exe")));
+    Uninstall(true);
+    EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(Installed(L"Uninstall")); }, 60000));
+    for (const std::wstring& decoy : decoys) {
+        EXPECT_TRUE(test::FileExists(decoy + L"\\Uninstall\\setup.ini")) << decoy.c_str();
+        test::RemoveTree(decoy);
+    }
+}
+
+} // namespace
