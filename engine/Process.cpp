@@ -1,1 +1,80 @@
 #include "engine/Process.h"
+
+#include "engine/Messages.h"
+#include "engine/Paths.h"
+
+const wchar_t kServiceTool[] = L"ArrSvcSetup.exe";
+
+namespace {
+
+constexpr int kShown = 1;
+
+// Nothing tells us when the tool or the application has finished acting on
+// a command, so each gets this long before the next step.
+constexpr DWORD kSettleMs = 1000;
+// The longest the service tool may take to stop or remove the service.
+constexpr DWORD kToolEndMs = 30000;
+
+// A window that has not handled WM_CLOSE by then is given up on; without a
+// bound a hung application would hold the install for ever.
+constexpr UINT kCloseAnswerMs = 5000;
+
+fw::Handle RunServiceTool(const wchar_t* installDir, const wchar_t* args) {
+    wchar_t commandLine[kPathChars];
+    if (!ComposeCommandLine(commandLine, kPathChars, installDir, kServiceTool, args)) return {};
+    return RunProgram(commandLine, kShown);
+}
+
+// Lets the tool finish its command (within a bound) before the pause: a
+// service still stopping holds its files, which the next step replaces or
+// deletes.
+void RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args) {
+    fw::Handle tool = RunServiceTool(installDir, args);
+    if (tool.IsValid()) ::WaitForSingleObject(tool.Get(), kToolEndMs);
+}
+
+} // namespace
+
+bool ComposeCommandLine(wchar_t* out, size_t chars, const wchar_t* dir, const wchar_t* file,
+                        const wchar_t* args) {
+    if (args && args[0]) return FormatPathN(out, chars, L"\"%s\\%s\" %s", dir, file, args);
+    return FormatPathN(out, chars, L"\"%s\\%s\"", dir, file);
+}
+
+fw::Handle RunProgram(wchar_t* commandLine, int show) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show ? SW_SHOW : SW_HIDE;
+    PROCESS_INFORMATION info = {};
+    // Normal priority: a real-time child could starve the whole machine.
+    if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                          nullptr, nullptr, &startup, &info)) {
+        return {};
+    }
+    fw::Handle thread(info.hThread);  // not needed: closed on return
+    return fw::Handle(info.hProcess);
+}
+
+void StopAndRemoveService(const wchar_t* installDir) {
+    RunServiceToolToEnd(installDir, L"-k");
+    ::Sleep(kSettleMs);
+    RunServiceToolToEnd(installDir, L"-u");
+    ::Sleep(kSettleMs);
+}
+
+int RegisterService(const wchar_t* installDir) {
+    if (RunServiceTool(installDir, L"-i").IsValid()) return 1;
+    ShowFailure(L"Fail to install the service!");
+    return 0;
+}
+
+void CloseRunningApplication(const wchar_t* appName) {
+    // An empty title would match any untitled window of any program.
+    if (!appName || !appName[0]) return;
+    HWND window = ::FindWindowW(nullptr, appName);
+    if (!window) return;
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseAnswerMs, &answer);
+    ::Sleep(kSettleMs);
+}

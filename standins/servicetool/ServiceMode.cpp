@@ -1,0 +1,57 @@
+#include "standins/servicetool/ServiceMode.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "framework/Handle.h"
+#include "standins/servicetool/ServiceName.h"
+
+namespace {
+
+// The SCM calls back without a context, so the one service of this process
+// keeps its state here.
+SERVICE_STATUS_HANDLE statusHandle = nullptr;
+HANDLE stopEvent = nullptr;
+SERVICE_STATUS status = {};
+
+void Report(DWORD state) {
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+    status.dwWin32ExitCode = NO_ERROR;
+    ::SetServiceStatus(statusHandle, &status);
+}
+
+void WINAPI OnControl(DWORD control) {
+    switch (control) {
+    case SERVICE_CONTROL_STOP:
+    case SERVICE_CONTROL_SHUTDOWN:
+        Report(SERVICE_STOP_PENDING);
+        ::SetEvent(stopEvent);
+        return;
+    default:
+        Report(status.dwCurrentState);
+    }
+}
+
+void WINAPI ServiceMain(DWORD, wchar_t**) {
+    statusHandle = ::RegisterServiceCtrlHandlerW(kServiceName, &OnControl);
+    if (!statusHandle) return;
+    fw::Handle stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    stopEvent = stop.Get();
+    Report(SERVICE_RUNNING);
+    ::WaitForSingleObject(stop.Get(), INFINITE);
+    Report(SERVICE_STOPPED);
+}
+
+} // namespace
+
+bool RunAsService() {
+    // The table wants a writable name; for a service of its own process
+    // the SCM ignores it anyway.
+    wchar_t name[sizeof kServiceName / sizeof kServiceName[0]];
+    std::wcscpy(name, kServiceName);
+    SERVICE_TABLE_ENTRYW table[] = {{name, &ServiceMain}, {nullptr, nullptr}};
+    return ::StartServiceCtrlDispatcherW(table) != FALSE;
+}
