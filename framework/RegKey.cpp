@@ -26,13 +26,6 @@ LONG RegKey::Close() {
     return result;
 }
 
-LONG RegKey::SetString(const wchar_t* name, const wchar_t* value) {
-    // The byte count includes the terminating NUL.
-    DWORD bytes = static_cast<DWORD>((::lstrlenW(value) + 1) * sizeof(wchar_t));
-    return ::RegSetValueExW(key_, name, 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(value), bytes);
-}
-
 LONG RegKey::SetDword(const wchar_t* name, DWORD value) {
     return ::RegSetValueExW(key_, name, 0, REG_DWORD,
                             reinterpret_cast<const BYTE*>(&value), sizeof value);

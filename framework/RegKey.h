@@ -17,7 +17,6 @@ public:
     LONG Open(HKEY root, const wchar_t* path, REGSAM access);
     LONG Close();
 
-    LONG SetString(const wchar_t* name, const wchar_t* value);
     LONG SetDword(const wchar_t* name, DWORD value);
 
     bool IsValid() const { return key_ != nullptr; }
