@@ -7,6 +7,8 @@ const wchar_t kServiceTool[] = L"ArrSvcSetup.exe";
 
 namespace {
 
+ProcessCreator createProcess = nullptr;
+
 constexpr int kShown = 1;
 
 // Nothing tells us when the tool or the application has finished acting on
@@ -41,6 +43,8 @@ bool ComposeCommandLine(wchar_t* out, size_t chars, const wchar_t* dir, const wc
     return FormatPathN(out, chars, L"\"%s\\%s\"", dir, file);
 }
 
+void SetProcessCreator(ProcessCreator creator) { createProcess = creator; }
+
 fw::Handle RunProgram(wchar_t* commandLine, int show) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -48,8 +52,9 @@ fw::Handle RunProgram(wchar_t* commandLine, int show) {
     startup.wShowWindow = show ? SW_SHOW : SW_HIDE;
     PROCESS_INFORMATION info = {};
     // Normal priority: a real-time child could starve the whole machine.
-    if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                          nullptr, nullptr, &startup, &info)) {
+    ProcessCreator create = createProcess ? createProcess : &::CreateProcessW;
+    if (!create(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                &startup, &info)) {
         return {};
     }
     fw::Handle thread(info.hThread);  // not needed: closed on return

@@ -15,6 +15,13 @@ bool ComposeCommandLine(wchar_t* out, size_t chars, const wchar_t* dir, const wc
 // handle, empty when the process could not be created.
 fw::Handle RunProgram(wchar_t* commandLine, int show);
 
+// What RunProgram creates processes with: CreateProcessW, unless a test
+// watches the calls (Wine ignores priority classes, so a test cannot read
+// them back from the child). Null restores CreateProcessW.
+using ProcessCreator = BOOL(WINAPI*)(const wchar_t*, wchar_t*, SECURITY_ATTRIBUTES*, SECURITY_ATTRIBUTES*, BOOL,
+                                     DWORD, void*, const wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*);
+void SetProcessCreator(ProcessCreator creator);
+
 // Takes the service down with the tool in installDir: "-k", 1000 ms, "-u",
 // 1000 ms. Failures to start the tool are ignored.
 void StopAndRemoveService(const wchar_t* installDir);

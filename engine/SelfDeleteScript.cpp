@@ -9,10 +9,6 @@ const wchar_t kSelfDeleteScriptName[] = L"KxUninst.bat";
 
 namespace {
 
-// Tries before the script gives up, each a second apart: about a minute
-// for the uninstaller's process to end.
-const int kScriptTries = 60;
-
 // Encodes `path` in `codePage` only when it decodes back to the same text.
 bool EncodeExactly(const wchar_t* path, UINT codePage, std::string& out) {
     int length = ::lstrlenW(path);
@@ -62,7 +58,7 @@ bool WriteWholeFile(const wchar_t* path, const std::string& text) {
 
 } // namespace
 
-bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, std::string& text) {
+bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, std::string& text, int tries) {
     ScriptPaths p;
     std::string dir, uninstallDir, setupExe, setupIni, script;
     if (!ComposePaths(installDir, p) || !EncodeExactly(installDir, codePage, dir) ||
@@ -78,7 +74,7 @@ bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, std::stri
            // A pause between tries, and an end to them: a file held open by
            // another program must not keep a hidden loop spinning for ever.
            "set /a KX_TRIES+=1" + crlf +
-           "IF %KX_TRIES% GTR " + std::to_string(kScriptTries) + " GOTO :EOF" + crlf +
+           "IF %KX_TRIES% GTR " + std::to_string(tries) + " GOTO :EOF" + crlf +
            "ping -n 2 127.0.0.1 >nul" + crlf +
            "rd /s /q \"" + uninstallDir + "\"" + crlf +
            "IF EXIST \"" + setupExe + "\" GOTO DEL_DIR" + crlf +

@@ -10,11 +10,17 @@
 // InstallDir if it is empty, then the script itself.
 extern const wchar_t kSelfDeleteScriptName[];  // "KxUninst.bat"
 
+// Tries before the script gives up, each a second apart: about a minute
+// for the uninstaller's process to end.
+constexpr int kSelfDeleteScriptTries = 60;
+
 // The script's text for installDir, its lines ending with CR LF, the paths
 // encoded in `codePage` (the console's, in which cmd.exe reads it). False
 // when a path cannot be written there exactly: a script must never name a
-// folder other than installDir.
-bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, std::string& text);
+// folder other than installDir. `tries` bounds its attempts to remove the
+// Uninstall folder.
+bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, std::string& text,
+                             int tries = kSelfDeleteScriptTries);
 
 // Writes the script into InstallDir and starts it hidden. The paths are
 // written in the console's code page, or as their short (8.3) forms when

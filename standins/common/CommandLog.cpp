@@ -19,7 +19,7 @@ std::string ToUtf8(const wchar_t* text) {
 
 } // namespace
 
-void LogCommandLine() {
+void LogCommandLine(const char* tag) {
     wchar_t logPath[MAX_PATH];
     DWORD length = ::GetEnvironmentVariableW(L"AV_STANDIN_LOG", logPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
@@ -28,7 +28,7 @@ void LogCommandLine() {
     fw::Handle log(::CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!log.IsValid()) return;
-    std::string line = ToUtf8(::GetCommandLineW()) + "\r\n";
+    std::string line = tag + ToUtf8(::GetCommandLineW()) + "\r\n";
     DWORD written = 0;
     ::WriteFile(log.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }

@@ -19,12 +19,12 @@ ScHandle OpenManager(DWORD access) {
 ScHandle OpenOurService(DWORD access) {
     ScHandle manager = OpenManager(SC_MANAGER_CONNECT);
     if (!manager) return ScHandle();
-    return ScHandle(::OpenServiceW(manager.Get(), kServiceName, access));
+    return ScHandle(::OpenServiceW(manager.Get(), ServiceName().c_str(), access));
 }
 
 // Quoted, so that a folder with spaces cannot start a different program.
 std::wstring ServiceBinary() {
-    return L"\"" + OwnPath() + L"\" " + kServiceModeArg;
+    return L"\"" + OwnPath() + L"\" " + kServiceModeArg + L" \"" + ServiceName() + L"\"";
 }
 
 ScHandle CreateOrUpdate(const std::wstring& binary) {
@@ -32,12 +32,12 @@ ScHandle CreateOrUpdate(const std::wstring& binary) {
     if (!manager) return ScHandle();
     // Started on demand by "-i", not at boot: a copy left registered after a
     // removal went wrong does not come back by itself.
-    ScHandle service(::CreateServiceW(manager.Get(), kServiceName, kServiceDisplayName,
+    ScHandle service(::CreateServiceW(manager.Get(), ServiceName().c_str(), kServiceDisplayName,
                                       SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(),
                                       nullptr, nullptr, nullptr, nullptr, nullptr));
     if (service || ::GetLastError() != ERROR_SERVICE_EXISTS) return service;
-    ScHandle existing(::OpenServiceW(manager.Get(), kServiceName, SERVICE_ALL_ACCESS));
+    ScHandle existing(::OpenServiceW(manager.Get(), ServiceName().c_str(), SERVICE_ALL_ACCESS));
     if (!existing) return existing;
     if (!::ChangeServiceConfigW(existing.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                                 SERVICE_NO_CHANGE, binary.c_str(), nullptr, nullptr, nullptr,

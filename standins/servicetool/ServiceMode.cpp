@@ -2,10 +2,9 @@
 
 #include <windows.h>
 
-#include <cwchar>
+#include <string>
 
 #include "framework/Handle.h"
-#include "standins/servicetool/ServiceName.h"
 
 namespace {
 
@@ -14,6 +13,7 @@ namespace {
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
 HANDLE stopEvent = nullptr;
 SERVICE_STATUS status = {};
+std::wstring serviceName;
 
 void Report(DWORD state) {
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
@@ -36,7 +36,7 @@ void WINAPI OnControl(DWORD control) {
 }
 
 void WINAPI ServiceMain(DWORD, wchar_t**) {
-    statusHandle = ::RegisterServiceCtrlHandlerW(kServiceName, &OnControl);
+    statusHandle = ::RegisterServiceCtrlHandlerW(serviceName.c_str(), &OnControl);
     if (!statusHandle) return;
     fw::Handle stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     stopEvent = stop.Get();
@@ -47,11 +47,11 @@ void WINAPI ServiceMain(DWORD, wchar_t**) {
 
 } // namespace
 
-bool RunAsService() {
+bool RunAsService(const wchar_t* name) {
+    serviceName = name;
     // The table wants a writable name; for a service of its own process
     // the SCM ignores it anyway.
-    wchar_t name[sizeof kServiceName / sizeof kServiceName[0]];
-    std::wcscpy(name, kServiceName);
-    SERVICE_TABLE_ENTRYW table[] = {{name, &ServiceMain}, {nullptr, nullptr}};
+    std::wstring tableName = serviceName;
+    SERVICE_TABLE_ENTRYW table[] = {{&tableName[0], &ServiceMain}, {nullptr, nullptr}};
     return ::StartServiceCtrlDispatcherW(table) != FALSE;
 }

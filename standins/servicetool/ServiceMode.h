@@ -1,6 +1,6 @@
 #pragma once
 
-// Runs this process as the service under the SCM: it reports running, does
+// Runs this process as the service `name` under the SCM: it reports running, does
 // nothing until told to stop, and reports stopped. Returns false if the
 // process was not started by the SCM.
-bool RunAsService();
+bool RunAsService(const wchar_t* name);

@@ -20,8 +20,15 @@ Command FindCommand(const wchar_t* word) {
     if (std::wcscmp(word, L"-i") == 0) return &InstallService;
     if (std::wcscmp(word, L"-k") == 0) return &StopService;
     if (std::wcscmp(word, L"-u") == 0) return &RemoveService;
-    if (std::wcscmp(word, kServiceModeArg) == 0) return &RunAsService;
     return nullptr;
+}
+
+// AV_STANDIN_DELAY_MS makes each command take that much longer, like a
+// real tool that needs its time.
+void ActSlowlyWhenAsked() {
+    wchar_t delay[16];
+    DWORD length = ::GetEnvironmentVariableW(L"AV_STANDIN_DELAY_MS", delay, 16);
+    if (length > 0 && length < 16) ::Sleep(static_cast<DWORD>(std::wcstoul(delay, nullptr, 10)));
 }
 
 } // namespace
@@ -31,7 +38,10 @@ Command FindCommand(const wchar_t* word) {
 // a display) the service would never answer it.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
     LogCommandLine();
+    if (__argc == 3 && std::wcscmp(__wargv[1], kServiceModeArg) == 0)
+        return RunAsService(__wargv[2]) ? kExitOk : kExitFailed;
     Command command = __argc == 2 ? FindCommand(__wargv[1]) : nullptr;
     if (!command) return kExitUsage;
+    ActSlowlyWhenAsked();
     return command() ? kExitOk : kExitFailed;
 }

@@ -8,17 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Installation.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
-
-const wchar_t kServiceName[] = L"ArrayvaneRaidService";
-
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
-    return path;
-}
 
 std::wstring ReadString(const std::wstring& key, const wchar_t* name, DWORD* type = nullptr) {
     wchar_t data[1024] = {};
@@ -46,22 +39,7 @@ bool KeyExists(HKEY root, const std::wstring& key) {
     return true;
 }
 
-std::wstring Prefix() { return L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"; }
-
-// SERVICE_RUNNING, SERVICE_STOPPED ..., or 0 when the service does not exist.
-DWORD ServiceState() {
-    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (!manager) return 0;
-    DWORD state = 0;
-    SC_HANDLE service = ::OpenServiceW(manager, kServiceName, SERVICE_QUERY_STATUS);
-    if (service) {
-        SERVICE_STATUS status = {};
-        if (::QueryServiceStatus(service, &status)) state = status.dwCurrentState;
-        ::CloseServiceHandle(service);
-    }
-    ::CloseServiceHandle(manager);
-    return state;
-}
+std::wstring Prefix() { return test::CurrentVersionKey(); }
 
 std::string ReadFile(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -85,45 +63,35 @@ std::vector<std::wstring> Names(const std::wstring& folder, bool folders = false
 
 const wchar_t* const kInstalledModules[] = {L"ENU", L"CHT", L"CHS", L"JPN", L"DEU", L"KOR", L"FRA"};
 
-// Installs from a private copy of the medium under a folder and product
-// name of its own, and takes the installation away again afterwards.
+// Installs from a private copy of the medium under a folder, product and
+// service name of its own, and takes all of it away again afterwards.
 class InstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static int counter = 0;
-        std::wstring tag = std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-        folder_ = L"AvE2E " + tag;
-        appName_ = L"Arrayvane E2E " + tag;
         medium_ = dir_ / L"medium";
         test::CopyTree(test::MediumDir(), medium_);
+        ASSERT_TRUE(test::FileExists(medium_ + L"\\setup.exe"));
         WriteIni(0);
-        installDir_ = std::wstring(L"C:\\") +
-                      (test::ExpectedWow64() ? L"Program Files (x86)" : L"Program Files") + L"\\" + folder_;
-        group_ = SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\" + appName_;
-        desktopLink_ = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + appName_ + L".lnk";
-        uninstallKey_ = Prefix() + L"Uninstall\\" + folder_;
-        ::SetEnvironmentVariableW(L"AV_STANDIN_LOG", (dir_ / L"standin.log").c_str());
+        folder_ = product_.folder;
+        appName_ = product_.appName;
+        installDir_ = product_.installDir;
+        group_ = product_.group;
+        desktopLink_ = product_.desktopLink;
+        uninstallKey_ = product_.uninstallKey;
     }
 
     void TearDown() override {
-        ::SetEnvironmentVariableW(L"AV_STANDIN_LOG", nullptr);
-        CloseApplication();
-        if (test::FileExists(installDir_ + L"\\Uninstall\\setup.exe")) Uninstall(true);
-        test::RemoveTree(installDir_);
-        test::RemoveTree(group_);
-        ::DeleteFileW(desktopLink_.c_str());
-        ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, uninstallKey_.c_str());
+        product_.RemoveAll();
+        test::DeleteCompatMarksContaining(dir_.Path());
     }
 
-    void WriteIni(int launch, const std::string& folderOverride = "", bool useOverride = false) {
-        std::string folder = useOverride ? folderOverride : Narrow(folder_);
+    void WriteIni(int launch) { product_.WriteSetupIni(medium_, launch); }
+
+    void WriteIniWithFolder(const std::string& folder) {
         test::WriteTextFile(medium_ + L"\\setup.ini",
-                            "[Customized_Setting]\r\nAPPFolderName=" + folder +
-                                "\r\nLaunchAPInSilentMode=" + std::to_string(launch) +
-                                "\r\n[Startup]\r\nAppName=" + Narrow(appName_) + "\r\n");
+                            "[Customized_Setting]\r\nAPPFolderName=" + folder + "\r\n[Startup]\r\nAppName=" +
+                                std::string(appName_.begin(), appName_.end()) + "\r\n");
     }
-
-    static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
     int SilentInstall(const std::wstring& exe = L"setup.exe") {
         test::Process setup(L"\"" + medium_ + L"\\" + exe + L"\" s");
@@ -142,17 +110,15 @@ protected:
     }
 
     HWND ApplicationWindow() const { return ::FindWindowW(nullptr, appName_.c_str()); }
-
-    void CloseApplication() {
-        HWND window = ApplicationWindow();
-        if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
-        test::WaitFor([&] { return ApplicationWindow() == nullptr; });
-    }
+    DWORD ServiceState() const { return test::ServiceState(product_.serviceName); }
 
     std::wstring Installed(const std::wstring& name) const { return installDir_ + L"\\" + name; }
-    std::string Log() const { return ReadFile(dir_ / L"standin.log"); }
+    std::string Log() const { return ReadFile(log_); }
 
     test::ScratchDir dir_;
+    test::Installation product_{test::UniqueTag()};
+    std::wstring log_ = dir_ / L"standin.log";
+    test::ScopedEnv logVariable_{L"AV_STANDIN_LOG", log_};
     std::wstring folder_, appName_, medium_, installDir_, group_, desktopLink_, uninstallKey_;
 };
 
@@ -191,7 +157,7 @@ TEST_F(InstallTest, FirstSilentInstallLaysOutTheProduct) {
     EXPECT_EQ(nt6, marked && mark == 1);
 
     if (nt6) {
-        EXPECT_TRUE(test::WaitFor([] { return ServiceState() == SERVICE_RUNNING; }));
+        EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == SERVICE_RUNNING; }));
         EXPECT_NE(std::string::npos, Log().find("ArrSvcSetup.exe\" -i"));
     } else {
         EXPECT_EQ(std::string::npos, Log().find("ArrSvcSetup"));
@@ -214,7 +180,7 @@ TEST_F(InstallTest, ReinstallTakesDownTheRunningProductAndOverwritesEveryFile) {
     test::WriteTextFile(Installed(L"setup.ini"), "stale");
     test::WriteTextFile(Installed(L"Images\\Logo.bmp"), "stale");
     test::WriteTextFile(Installed(L"Uninstall\\setupENU.dll"), "stale");
-    ::DeleteFileW((dir_ / L"standin.log").c_str());
+    ::DeleteFileW(log_.c_str());
 
     ASSERT_EQ(0, SilentInstall());
     // The application was asked to close before its files were replaced.
@@ -232,7 +198,7 @@ TEST_F(InstallTest, ReinstallTakesDownTheRunningProductAndOverwritesEveryFile) {
         ASSERT_NE(std::string::npos, reg);
         EXPECT_LT(stop, remove);
         EXPECT_LT(remove, reg);
-        EXPECT_TRUE(test::WaitFor([] { return ServiceState() == SERVICE_RUNNING; }));
+        EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == SERVICE_RUNNING; }));
     } else {
         EXPECT_EQ(std::string::npos, log.find("ArrSvcSetup"));
     }
@@ -252,7 +218,7 @@ TEST_F(InstallTest, UninstallRemovesTheProductAndTheScriptRemovesTheUninstaller)
     EXPECT_FALSE(test::FileExists(desktopLink_));
     EXPECT_FALSE(test::FileExists(group_));
     if (test::ExpectedNt6()) {
-        EXPECT_TRUE(test::WaitFor([] { return ServiceState() == 0; }, 30000));
+        EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == 0; }, 30000));
     }
 
     // Once the uninstaller has ended, its script takes the Uninstall folder
@@ -270,6 +236,41 @@ TEST_F(InstallTest, CancelledUninstallLeavesTheInstallationWhole) {
     EXPECT_TRUE(test::FileExists(Installed(L"Uninstall\\setup.exe")));
     EXPECT_FALSE(test::FileExists(Installed(L"KxUninst.bat")));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
+    // A script started anyway would have taken the uninstaller within a
+    // few seconds of its end (see the confirmed uninstall above).
+    EXPECT_FALSE(test::WaitFor([&] {
+        return !test::FileExists(Installed(L"Uninstall\\setup.exe")) || test::FileExists(Installed(L"KxUninst.bat"));
+    }, 8000));
+}
+
+TEST_F(InstallTest, ProgramPathsAreQuotedSoADecoyAtTheirFirstSpaceNeverStarts) {
+    // An unquoted "C:\\Program Files\\AvE2E ...\\KXRaidSetup.exe" would start the
+    // first of these that exists.
+    std::wstring parent = installDir_.substr(0, installDir_.rfind(L'\\') + 1);
+    const std::wstring decoys[] = {L"C:\\Program.exe", parent + L"AvE2E.exe"};
+    for (const std::wstring& decoy : decoys)
+        ASSERT_TRUE(::CopyFileW((test::TestBinDir() + L"\\decoy.exe").c_str(), decoy.c_str(), FALSE));
+    struct RemoveDecoys {
+        const std::wstring* decoys;
+        ~RemoveDecoys() {
+            for (int i = 0; i < 2; ++i) ::DeleteFileW(decoys[i].c_str());
+        }
+    } removeDecoys{decoys};
+
+    WriteIni(1);
+    ASSERT_EQ(0, SilentInstall());  // registers the service, launches the application
+    EXPECT_TRUE(test::WaitFor([&] { return ApplicationWindow() != nullptr; }));
+    ASSERT_EQ(0, SilentInstall());  // stops and removes the service first, closes the application
+    EXPECT_TRUE(test::WaitFor([&] { return ApplicationWindow() != nullptr; }));
+
+    std::string log = Log();
+    EXPECT_EQ(std::string::npos, log.find("DECOY")) << log;
+    std::wstring app = L"\"" + Installed(L"KXRaidSetup.exe") + L"\"";
+    EXPECT_NE(std::string::npos, log.find(std::string(app.begin(), app.end())));
+    if (test::ExpectedNt6()) {
+        for (const char* step : {"\" -k", "\" -u", "\" -i"}) EXPECT_NE(std::string::npos, log.find(step)) << step;
+        EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == SERVICE_RUNNING; }));
+    }
 }
 
 TEST_F(InstallTest, MissingImagesAreSkipped) {
@@ -287,7 +288,7 @@ TEST_F(InstallTest, InstallerUnderAnotherNameFails) {
 }
 
 TEST_F(InstallTest, EmptyFolderNameIsRefusedWithAMessage) {
-    WriteIni(0, "", true);
+    WriteIniWithFolder("");
     std::wstring programFiles = installDir_.substr(0, installDir_.rfind(L'\\'));
     size_t foldersBefore = Names(programFiles, true).size();
     DWORD entriesBefore = SubKeyCount(Prefix() + L"Uninstall");
@@ -309,14 +310,14 @@ TEST_F(InstallTest, ScriptRemovesExactlyItsOwnFolderWhateverItsName) {
     // U+0163 is outside the console's code page: cast to a byte it would
     // read "c", best-fitted "t". Folders of those names must survive.
     std::wstring parent = installDir_.substr(0, installDir_.rfind(L'\\') + 1);
-    folder_ = L"AvE2E \u0163";
-    installDir_ = parent + folder_;
-    uninstallKey_ = Prefix() + L"Uninstall\\" + folder_;
+    folder_ = product_.folder = L"AvE2E \u0163 " + product_.tag;
+    installDir_ = product_.installDir = parent + folder_;
+    uninstallKey_ = product_.uninstallKey = Prefix() + L"Uninstall\\" + folder_;
     std::wstring text = L"\uFEFF[Customized_Setting]\r\nAPPFolderName=" + folder_ +
                         L"\r\n[Startup]\r\nAppName=" + appName_ + L"\r\n";
     test::WriteTextFile(medium_ + L"\\setup.ini",
                         std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
-    const std::wstring decoys[] = {parent + L"AvE2E c", parent + L"AvE2E t"};
+    const std::wstring decoys[] = {parent + L"AvE2E c " + product_.tag, parent + L"AvE2E t " + product_.tag};
     for (const std::wstring& decoy : decoys) {
         ::CreateDirectoryW(decoy.c_str(), nullptr);
         ::CreateDirectoryW((decoy + L"\\Uninstall").c_str(), nullptr);

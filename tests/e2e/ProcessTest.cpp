@@ -18,22 +18,9 @@ namespace {
 
 // Spaces and letters outside any ANSI code page, in every command line.
 const wchar_t kInstallFolder[] = L"Arrayvane \u00e9 \u9663\u5217";
-const wchar_t kServiceName[] = L"ArrayvaneRaidService";
 const wchar_t kApp[] = L"KXRaidSetup.exe";
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-
-// Sets an environment variable for this process and the programs it starts.
-class ScopedEnv {
-public:
-    ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(name) {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~ScopedEnv() { ::SetEnvironmentVariableW(name_, nullptr); }
-
-private:
-    const wchar_t* name_;
-};
 
 // The complete lines the stand-ins have logged so far.
 std::vector<std::wstring> LogLines(const std::wstring& path) {
@@ -64,19 +51,8 @@ DWORD ElapsedMs(Work work) {
     return ::GetTickCount() - start;
 }
 
-using ScOwner = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, BOOL(WINAPI*)(SC_HANDLE)>;
-
-// The state the SCM reports for the stand-in service; 0 when it is not registered.
-DWORD ServiceState() {
-    ScOwner manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT), &::CloseServiceHandle);
-    if (!manager) return 0;
-    ScOwner service(::OpenServiceW(manager.get(), kServiceName, SERVICE_QUERY_STATUS), &::CloseServiceHandle);
-    SERVICE_STATUS status = {};
-    return service && ::QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
-}
-
-// An installation folder of its own, the stand-ins' log and the failure
-// messages, for each test.
+// An installation folder, a service name, the stand-ins' log and the
+// failure messages of its own, for each test.
 class ProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -86,20 +62,20 @@ protected:
     }
     void TearDown() override {
         SetMessageSink(nullptr);
-        // A service left behind by a failed check must not disturb later tests.
-        if (ServiceState() == 0) return;
-        std::wstring tool = Quoted(test::MediumDir() + L"\\Application\\" + kServiceTool);
-        for (const wchar_t* step : {L" -k", L" -u"}) test::Process(tool + step).Wait();
+        test::DeleteService(serviceName_);
     }
     void CopyStandin(const wchar_t* file) {
         std::wstring from = test::MediumDir() + L"\\Application\\" + file;
         ASSERT_TRUE(::CopyFileW(from.c_str(), (installDir_ + L"\\" + file).c_str(), FALSE));
     }
+    DWORD ServiceState() const { return test::ServiceState(serviceName_); }
 
     test::ScratchDir dir_;
     std::wstring installDir_ = dir_ / kInstallFolder;
     std::wstring log_ = dir_ / L"standin.log";
-    ScopedEnv logVariable_{L"AV_STANDIN_LOG", log_};
+    test::ScopedEnv logVariable_{L"AV_STANDIN_LOG", log_};
+    std::wstring serviceName_ = L"AvProcSvc " + test::UniqueTag();
+    test::ScopedEnv serviceVariable_{L"AV_STANDIN_SERVICE", serviceName_};
 };
 
 TEST_F(ProcessTest, ComposeQuotesTheProgramAndRefusesWhatDoesNotFit) {
@@ -136,11 +112,31 @@ TEST_F(ProcessTest, ServiceToolRunsQuotedWithPausesAndDrivesTheRealService) {
     ASSERT_TRUE(test::WaitFor([&] { return LogLines(log_).size() >= 3; }));
     std::wstring tool = Quoted(installDir_ + L"\\" + kServiceTool);
     EXPECT_EQ((std::vector<std::wstring>{tool + L" -k", tool + L" -u", tool + L" -i"}), LogLines(log_));
-    EXPECT_TRUE(test::WaitFor([] { return ServiceState() == SERVICE_RUNNING; }));
+    EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == SERVICE_RUNNING; }));
 
     StopAndRemoveService(installDir_.c_str());
-    EXPECT_TRUE(test::WaitFor([] { return ServiceState() == 0; }));
+    EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == 0; }));
     EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(ProcessTest, EachToolRunEndsBeforeItsPause) {
+    CopyStandin(kServiceTool);
+    // A tool that takes its time: "-u" may start only after "-k" has ended
+    // and the pause after it has passed.
+    const DWORD toolMs = 1500;
+    test::ScopedEnv slow(L"AV_STANDIN_DELAY_MS", std::to_wstring(toolMs));
+    DWORD stopSeen = 0, removeSeen = 0;
+    DWORD start = ::GetTickCount();
+    std::thread takeDown([&] { StopAndRemoveService(installDir_.c_str()); });
+    EXPECT_TRUE(test::WaitFor([&] {
+        size_t count = LogLines(log_).size();
+        if (count >= 1 && !stopSeen) stopSeen = ::GetTickCount();
+        if (count >= 2 && !removeSeen) removeSeen = ::GetTickCount();
+        return count >= 2;
+    }));
+    takeDown.join();
+    EXPECT_GE(removeSeen - stopSeen, toolMs + 800);
+    EXPECT_GE(::GetTickCount() - start, 2 * toolMs + 1900);
 }
 
 TEST_F(ProcessTest, MissingOrUnreachableToolFailsOnlyTheRegistration) {
@@ -169,8 +165,7 @@ protected:
         ProcessTest::SetUp();
         CopyStandin(kApp);
         CopyStandin(L"mingwm10.dll");
-        static int counter = 0;
-        appName_ = L"Arrayvane " + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        appName_ = L"Arrayvane " + test::UniqueTag();
         std::string ini = "[Startup]\r\nAppName=" + std::string(appName_.begin(), appName_.end()) + "\r\n";
         test::WriteTextFile(installDir_ + L"\\setup.ini", ini);
     }
@@ -207,12 +202,41 @@ TEST_F(ApplicationTest, ClosesTheWindowTitledAppNameAndWaits) {
     EXPECT_FALSE(::IsIconic(window));
     EXPECT_EQ(std::vector<std::wstring>{Quoted(installDir_ + L"\\" + kApp)}, LogLines(log_));
 
-    EXPECT_GE(ElapsedMs([&] { CloseRunningApplication(appName_.c_str()); }), 1000u);
+    EXPECT_GE(ElapsedMs([&] { CloseRunningApplication(appName_.c_str()); }), 950u);
     ASSERT_TRUE(Ended());
     DWORD exitCode = STILL_ACTIVE;
     ::GetExitCodeProcess(app_.Get(), &exitCode);
     EXPECT_EQ(0u, exitCode);
     EXPECT_TRUE(test::FileExists(installDir_ + L"\\Cfg.KX"));
+}
+
+// The creation flags of every process RunProgram starts.
+std::vector<DWORD> creationFlags;
+BOOL WINAPI RecordingCreateProcess(const wchar_t* application, wchar_t* commandLine, SECURITY_ATTRIBUTES* process,
+                                   SECURITY_ATTRIBUTES* thread, BOOL inherit, DWORD flags, void* environment,
+                                   const wchar_t* folder, STARTUPINFOW* startup, PROCESS_INFORMATION* info) {
+    creationFlags.push_back(flags);
+    return ::CreateProcessW(application, commandLine, process, thread, inherit, flags, environment, folder,
+                            startup, info);
+}
+
+TEST_F(ApplicationTest, ProgramsStartAtNormalPriority) {
+    creationFlags.clear();
+    SetProcessCreator(&RecordingCreateProcess);
+    HWND window = Launch(L"");
+    CopyStandin(kServiceTool);
+    StopAndRemoveService(installDir_.c_str());
+    EXPECT_EQ(1, RegisterService(installDir_.c_str()));
+    SetProcessCreator(nullptr);
+    ASSERT_NE(nullptr, window);
+
+    // Windows gives a child the class it is asked for, even real-time,
+    // which would starve the machine; normal, never inherited from us.
+    const DWORD classes = IDLE_PRIORITY_CLASS | BELOW_NORMAL_PRIORITY_CLASS | NORMAL_PRIORITY_CLASS |
+                          ABOVE_NORMAL_PRIORITY_CLASS | HIGH_PRIORITY_CLASS | REALTIME_PRIORITY_CLASS;
+    ASSERT_EQ(4u, creationFlags.size());
+    for (DWORD flags : creationFlags) EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), flags & classes);
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), ::GetPriorityClass(app_.Get()));
 }
 
 TEST_F(ApplicationTest, NoWindowOfThatTitleMeansNothingSentAndNoPause) {
@@ -240,10 +264,10 @@ TEST_F(ApplicationTest, StartsMinimisedWithMinAndNotAtAllWithoutItsDll) {
 
 TEST_F(ApplicationTest, WindowThatDoesNotAnswerCostsABoundedWait) {
     for (const wchar_t* mode : {L"ignore-close", L"hang"}) {
-        ScopedEnv misbehave(L"AV_STANDIN_MODE", mode);
+        test::ScopedEnv misbehave(L"AV_STANDIN_MODE", mode);
         ASSERT_NE(nullptr, Launch(L"")) << mode;
         DWORD elapsed = ElapsedMs([&] { CloseRunningApplication(appName_.c_str()); });
-        EXPECT_GE(elapsed, 1000u) << mode;
+        EXPECT_GE(elapsed, 950u) << mode;
         EXPECT_LT(elapsed, 15000u) << mode;
         EXPECT_FALSE(Ended(0)) << mode;
         EndApp();

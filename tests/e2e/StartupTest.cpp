@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "tests/support/Installation.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -34,17 +35,24 @@ void ClearCompatMark(const std::wstring& name) {
     }
 }
 
-// A private copy of the medium, so each test may change it freely.
+// A private copy of the medium for a product of its own, so each test may
+// change it freely and a silent run installs nothing another test sees.
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         medium_ = dir_ / L"medium";
         test::CopyTree(test::MediumDir(), medium_);
         ASSERT_TRUE(test::FileExists(medium_ + L"\\setup.exe"));
+        product_.WriteSetupIni(medium_, 0);
+    }
+    void TearDown() override {
+        product_.RemoveAll();
+        test::DeleteCompatMarksContaining(dir_.Path());
     }
     std::wstring Setup(const std::wstring& args, const std::wstring& exe = L"setup.exe") const {
         return L"\"" + medium_ + L"\\" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     }
+    std::wstring Title(const wchar_t* suffix) const { return product_.appName + suffix; }
     // Starts the wizard, waits for its window with the given title, and
     // closes it with Cancel. False if the window never came.
     bool WizardShows(const std::wstring& args, const std::wstring& title) {
@@ -57,16 +65,35 @@ protected:
     }
 
     test::ScratchDir dir_;
+    test::Installation product_{test::UniqueTag()};
     std::wstring medium_;
 };
 
-TEST_F(StartupTest, SilentRunEndsCleanlyWithoutWindow) {
-    for (const wchar_t* word : {L"s", L"-s", L"/s", L"/S"}) {
-        test::Process setup(Setup(word));
-        ASSERT_TRUE(setup.Started());
-        EXPECT_EQ(0, setup.Wait()) << word;
-    }
+struct SilentWord {
+    const char* name;
+    const wchar_t* word;
+};
+
+class SilentRunTest : public StartupTest, public ::testing::WithParamInterface<SilentWord> {};
+
+TEST_P(SilentRunTest, InstallsWithoutAnyWindow) {
+    test::Process setup(Setup(GetParam().word));
+    ASSERT_TRUE(setup.Started());
+    bool showedWindow = true;
+    EXPECT_EQ(0, setup.WaitNoticingWindows(showedWindow, 120000));
+    EXPECT_FALSE(showedWindow);
+    EXPECT_TRUE(test::FileExists(product_.Installed(L"KXRaidSetup.exe")));
+    EXPECT_TRUE(test::FileExists(product_.Installed(L"Uninstall\\setup.exe")));
+    EXPECT_TRUE(test::FileExists(product_.desktopLink));
+    HKEY entry;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, product_.uninstallKey.c_str(), 0, KEY_READ, &entry));
+    ::RegCloseKey(entry);
 }
+
+INSTANTIATE_TEST_SUITE_P(Words, SilentRunTest,
+                         ::testing::Values(SilentWord{"s", L"s"}, SilentWord{"dash_s", L"-s"},
+                                           SilentWord{"slash_s", L"/s"}, SilentWord{"slash_capital_S", L"/S"}),
+                         [](const ::testing::TestParamInfo<SilentWord>& info) { return info.param.name; });
 
 TEST_F(StartupTest, MarksItsOwnLowerCasedPathOnNt6Only) {
     // Started under a name in capitals, it must still mark the lower-cased path.
@@ -80,14 +107,18 @@ TEST_F(StartupTest, MarksItsOwnLowerCasedPathOnNt6Only) {
 }
 
 TEST_F(StartupTest, InstallWizardForNoOrOtherWords) {
-    EXPECT_TRUE(WizardShows(L"", L"Arrayvane - Installation Wizard"));
-    EXPECT_TRUE(WizardShows(L"SilentDel", L"Arrayvane - Installation Wizard"));
-    EXPECT_TRUE(WizardShows(L"--delpkg", L"Arrayvane - Installation Wizard"));
+    for (const wchar_t* args : {L"", L"SilentDel", L"--delpkg"})
+        EXPECT_TRUE(WizardShows(args, Title(L" - Installation Wizard"))) << args;
 }
 
 TEST_F(StartupTest, UninstallWizardForDelpkgEvenWithS) {
-    EXPECT_TRUE(WizardShows(L"delpkg", L"Arrayvane - Uninstallation Wizard"));
-    EXPECT_TRUE(WizardShows(L"delpkg s", L"Arrayvane - Uninstallation Wizard"));
+    for (const wchar_t* args : {L"delpkg", L"delpkg s"})
+        EXPECT_TRUE(WizardShows(args, Title(L" - Uninstallation Wizard"))) << args;
+}
+
+TEST_F(StartupTest, TitleIsTheDefaultProductWithoutSetupIni) {
+    ASSERT_TRUE(::DeleteFileW((medium_ + L"\\setup.ini").c_str()));
+    EXPECT_TRUE(WizardShows(L"", L"Arrayvane - Installation Wizard"));
 }
 
 TEST_F(StartupTest, TitleFollowsAppNameOfSetupIni) {
@@ -99,7 +130,7 @@ TEST_F(StartupTest, SecondInstanceEndsAtOnce) {
     test::Process first(Setup(L""));
     HWND wizard = nullptr;
     ASSERT_TRUE(test::WaitFor([&] {
-        return (wizard = test::FindProcessWindow(first.Id(), L"Arrayvane - Installation Wizard")) != nullptr;
+        return (wizard = test::FindProcessWindow(first.Id(), Title(L" - Installation Wizard"))) != nullptr;
     }));
 
     std::wstring marked = Lower(medium_ + L"\\setup.exe");
@@ -110,6 +141,7 @@ TEST_F(StartupTest, SecondInstanceEndsAtOnce) {
     }
     // The second copies ended before looking at the system at all.
     EXPECT_FALSE(CompatMarked(marked));
+    EXPECT_FALSE(test::FileExists(product_.installDir));
 
     ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(0, first.Wait());

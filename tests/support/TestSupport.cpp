@@ -1,8 +1,10 @@
 #include "tests/support/TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <shlwapi.h>
 
-#include <fstream>
+#include <memory>
+#include <type_traits>
 
 namespace test {
 
@@ -15,13 +17,23 @@ std::wstring Env(const wchar_t* name) {
 int ExpectedWow64() { return Env(L"AV_EXPECT_WOW64") == L"1" ? 1 : 0; }
 int ExpectedNt6() { return Env(L"AV_EXPECT_NT6") == L"1" ? 1 : 0; }
 
+std::wstring UniqueTag() {
+    static int counter = 0;
+    return Env(L"AV_PREFIX") + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter);
+}
+
+ScopedEnv::ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(name) {
+    ::SetEnvironmentVariableW(name, value.c_str());
+}
+
+ScopedEnv::~ScopedEnv() { ::SetEnvironmentVariableW(name_, nullptr); }
+
 ScratchDir::ScratchDir() {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
     for (;;) {
-        path_ = std::wstring(temp) + L"avtest" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-                std::to_wstring(++counter);
+        path_ = std::wstring(temp) + L"avtest" + UniqueTag();
         if (::CreateDirectoryW(path_.c_str(), nullptr)) break;
     }
 }
@@ -31,10 +43,16 @@ ScratchDir::~ScratchDir() { RemoveTree(path_); }
 void WriteTextFile(const std::wstring& path, const std::string& text) {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    if (file == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot create " << std::string(path.begin(), path.end())
+                      << ", error " << ::GetLastError();
+        return;
+    }
     DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::CloseHandle(file);
+    if (!ok || written != text.size())
+        ADD_FAILURE() << "cannot write " << std::string(path.begin(), path.end());
 }
 
 bool FileExists(const std::wstring& path) {
@@ -95,6 +113,8 @@ RegistryOverride::~RegistryOverride() {
     ::RegCloseKey(hklm_);
     ::RegCloseKey(hkcu_);
     ::SHDeleteKeyW(HKEY_CURRENT_USER, root_.c_str());
+    // The common parent goes with the last override.
+    ::SHDeleteEmptyKeyW(HKEY_CURRENT_USER, L"Software\\ArrayvaneTests");
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -136,14 +156,28 @@ int Process::Wait(DWORD timeoutMs) {
     return static_cast<int>(code);
 }
 
-std::wstring MediumDir() {
-    // CTest gives the build's Unix path; Wine's Z: drive is the Unix root.
-    std::wstring unixPath = Env(L"AV_MEDIUM");
-    std::wstring path = L"Z:" + unixPath;
+int Process::WaitNoticingWindows(bool& showedWindow, DWORD timeoutMs) {
+    showedWindow = false;
+    if (!info_.hProcess) return -1;
+    WaitFor([&] {
+        if (AnyProcessWindow(info_.dwProcessId)) showedWindow = true;
+        return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+    }, timeoutMs);
+    return Wait(0);
+}
+
+namespace {
+// CTest gives the build's Unix paths; Wine's Z: drive is the Unix root.
+std::wstring WindowsPathOf(const wchar_t* variable) {
+    std::wstring path = L"Z:" + Env(variable);
     for (auto& c : path)
         if (c == L'/') c = L'\\';
     return path;
 }
+} // namespace
+
+std::wstring MediumDir() { return WindowsPathOf(L"AV_MEDIUM"); }
+std::wstring TestBinDir() { return WindowsPathOf(L"AV_TEST_BIN"); }
 
 namespace {
 struct WindowQuery {
@@ -157,6 +191,10 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
     if (pid != query->processId || !::IsWindowVisible(hwnd)) return TRUE;
+    if (!query->title) {
+        query->found = hwnd;
+        return FALSE;
+    }
     wchar_t text[512] = {};
     ::GetWindowTextW(hwnd, text, 512);
     if (*query->title != text) return TRUE;
@@ -169,6 +207,40 @@ HWND FindProcessWindow(DWORD processId, const std::wstring& title) {
     WindowQuery query{processId, &title, nullptr};
     ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
     return query.found;
+}
+
+HWND AnyProcessWindow(DWORD processId) {
+    WindowQuery query{processId, nullptr, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+namespace {
+using ScOwner = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, BOOL(WINAPI*)(SC_HANDLE)>;
+
+ScOwner OpenService(const std::wstring& name, DWORD access) {
+    ScOwner manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT), &::CloseServiceHandle);
+    if (!manager) return ScOwner(nullptr, &::CloseServiceHandle);
+    return ScOwner(::OpenServiceW(manager.get(), name.c_str(), access), &::CloseServiceHandle);
+}
+} // namespace
+
+DWORD ServiceState(const std::wstring& name) {
+    ScOwner service = OpenService(name, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status = {};
+    return service && ::QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
+}
+
+void DeleteService(const std::wstring& name) {
+    ScOwner service = OpenService(name, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
+    if (!service) return;
+    SERVICE_STATUS status = {};
+    ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    WaitFor([&] { return ServiceState(name) == SERVICE_STOPPED; });
+    ::DeleteService(service.get());
+    service.reset();
+    // The SCM forgets it once the last handle is closed.
+    WaitFor([&] { return ServiceState(name) == 0; });
 }
 
 } // namespace test

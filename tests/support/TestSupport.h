@@ -12,6 +12,24 @@ std::wstring Env(const wchar_t* name);
 int ExpectedWow64();
 int ExpectedNt6();
 
+// A tag that no other test of this suite uses, in either prefix: the
+// prefix's name, this process's id and a counter. Names made from it
+// (folders, products, services, links) belong to one test alone.
+std::wstring UniqueTag();
+
+// Sets an environment variable for this process and the programs it
+// starts, for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const wchar_t* name, const std::wstring& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const wchar_t* name_;
+};
+
 // A fresh folder under the temporary folder, removed with its contents at
 // the end of the test. Path() ends without a backslash.
 class ScratchDir {
@@ -25,6 +43,7 @@ private:
     std::wstring path_;
 };
 
+// Writes the whole file; a fixture that cannot be written fails the test.
 void WriteTextFile(const std::wstring& path, const std::string& text);
 bool FileExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
@@ -54,6 +73,9 @@ public:
     bool Started() const { return info_.hProcess != nullptr; }
     DWORD Id() const { return info_.dwProcessId; }
     int Wait(DWORD timeoutMs = 60000);
+    // Like Wait, and tells whether the process showed a visible top-level
+    // window at any time before it ended.
+    int WaitNoticingWindows(bool& showedWindow, DWORD timeoutMs = 60000);
 
 private:
     PROCESS_INFORMATION info_ = {};
@@ -61,8 +83,18 @@ private:
 
 // The medium that the build assembled, as a Windows path.
 std::wstring MediumDir();
+// The programs that only the tests use (the decoy), as a Windows path.
+std::wstring TestBinDir();
 
 // The first visible top-level window of that process with the given title.
 HWND FindProcessWindow(DWORD processId, const std::wstring& title);
+
+// Any visible top-level window of that process.
+HWND AnyProcessWindow(DWORD processId);
+
+// SERVICE_RUNNING, SERVICE_STOPPED ..., or 0 when no such service exists.
+DWORD ServiceState(const std::wstring& name);
+// Stops the service (waiting, bounded, until it has stopped) and deletes it.
+void DeleteService(const std::wstring& name);
 
 } // namespace test

@@ -1,0 +1,100 @@
+#include "tests/support/Installation.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace test {
+
+namespace {
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return path;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::wstring Lower(std::wstring text) {
+    for (auto& c : text) c = static_cast<wchar_t>(::towlower(c));
+    return text;
+}
+
+const wchar_t kPersisted[] =
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\"
+    L"Compatibility Assistant\\Persisted";
+
+// Asks the product's window to close; ends its process if it will not.
+void EndApplication(const std::wstring& title) {
+    HWND window = ::FindWindowW(nullptr, title.c_str());
+    if (!window) return;
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitFor([&] { return ::FindWindowW(nullptr, title.c_str()) == nullptr; }, 5000)) return;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return;
+    ::TerminateProcess(process, 99);
+    ::WaitForSingleObject(process, 10000);
+    ::CloseHandle(process);
+}
+
+} // namespace
+
+std::wstring CurrentVersionKey() { return L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"; }
+
+void DeleteCompatMarksContaining(const std::wstring& text) {
+    HKEY key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPersisted, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    std::vector<std::wstring> doomed;
+    wchar_t name[1024];
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = 1024;
+        if (::RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (Lower(name).find(Lower(text)) != std::wstring::npos) doomed.push_back(name);
+    }
+    for (const auto& value : doomed) ::RegDeleteValueW(key, value.c_str());
+    ::RegCloseKey(key);
+}
+
+Installation::Installation(const std::wstring& tagText)
+    : tag(tagText),
+      folder(L"AvE2E " + tag),
+      appName(L"Arrayvane E2E " + tag),
+      serviceName(L"AvE2ESvc " + tag),
+      service_(L"AV_STANDIN_SERVICE", serviceName) {
+    installDir = std::wstring(L"C:\\") + (ExpectedWow64() ? L"Program Files (x86)" : L"Program Files") +
+                 L"\\" + folder;
+    group = SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"\\" + appName;
+    desktopLink = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\" + appName + L".lnk";
+    uninstallKey = CurrentVersionKey() + L"Uninstall\\" + folder;
+}
+
+Installation::~Installation() { RemoveAll(); }
+
+void Installation::WriteSetupIni(const std::wstring& medium, int launchInSilentMode) const {
+    WriteTextFile(medium + L"\\setup.ini",
+                  "[Customized_Setting]\r\nAPPFolderName=" + Narrow(folder) +
+                      "\r\nLaunchAPInSilentMode=" + std::to_string(launchInSilentMode) +
+                      "\r\n[Startup]\r\nAppName=" + Narrow(appName) + "\r\n");
+}
+
+void Installation::RemoveAll() const {
+    EndApplication(appName);
+    DeleteService(serviceName);
+    // A program that has just been ended may hold its files a moment longer.
+    WaitFor([&] {
+        RemoveTree(installDir);
+        return !FileExists(installDir);
+    }, 10000);
+    RemoveTree(group);
+    ::DeleteFileW(desktopLink.c_str());
+    ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, uninstallKey.c_str());
+    ::SHDeleteValueW(HKEY_LOCAL_MACHINE, (CurrentVersionKey() + L"Run").c_str(), appName.c_str());
+    DeleteCompatMarksContaining(tag);
+}
+
+} // namespace test

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+#include "tests/support/TestSupport.h"
+
+namespace test {
+
+// Everything one test's install makes, under names of its own: the folder,
+// the product (and so its shortcuts, uninstall entry and Run value) and the
+// stand-in service. Removes all of it when it goes, whatever the test left.
+struct Installation {
+    explicit Installation(const std::wstring& tag);
+    ~Installation();
+    Installation(const Installation&) = delete;
+    Installation& operator=(const Installation&) = delete;
+
+    // A setup.ini for this product in `medium`.
+    void WriteSetupIni(const std::wstring& medium, int launchInSilentMode) const;
+    void RemoveAll() const;
+    std::wstring Installed(const std::wstring& name) const { return installDir + L"\\" + name; }
+
+    std::wstring tag, folder, appName, serviceName;
+    std::wstring installDir, group, desktopLink, uninstallKey;
+
+private:
+    ScopedEnv service_;
+};
+
+// HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\ as the installer sees it.
+std::wstring CurrentVersionKey();
+
+// Removes every compatibility mark whose path holds `text` (any case).
+void DeleteCompatMarksContaining(const std::wstring& text);
+
+} // namespace test
