@@ -9,7 +9,6 @@ from layout import HEIGHT, KEY, LAUNCH_FACE, WIDTH
 STRIP_BOTTOM = 34            # the light title strip covers rows 0..33
 BAR_TOP = 366                # the button bar covers rows 366..410
 PANEL = (186, 150, 574, 306)  # the text panel around the lower text and the launch box
-COLUMN_RIGHT = 186           # the illustration's column
 
 # Key pixels per row of each corner, from the outer row inwards. Three
 # corners take 18 pixels and one 17: the window needs exactly 71.
@@ -91,10 +90,8 @@ def make_background():
     _glow(glow)
     canvas.paint(body, glow.big)
     _panel(canvas)
-    image = canvas.image().convert('RGB')
-    art = draw_drive_array()
-    picture = image.convert('RGBA')
-    picture.alpha_composite(art, (0, STRIP_BOTTOM + 3))
+    picture = canvas.image()
+    picture.alpha_composite(draw_drive_array(), (0, STRIP_BOTTOM + 3))
     image = picture.convert('RGB')
     keys = key_pixels()
     _outline(image, keys)

@@ -26,7 +26,7 @@ class _Scaled:
         self.canvas.paint(mask, fill, **options)
 
 
-def _enclosure(s, front, depth, sleds):
+def _enclosure(s, front, depth, sleds, lamps):
     c = s.canvas
     x0, y0, x1, y1 = front
     dx, dy = depth
@@ -43,7 +43,7 @@ def _enclosure(s, front, depth, sleds):
                 [(0, (214, 222, 238)), (1, (128, 140, 170))]))
         cy = top + height / 2
         s.paint(c.rect_mask(s.box((sled[0] + 2, cy - 1, sled[2] - 8, cy + 1)), 0), (52, 62, 92))
-        for i, colour in enumerate((led, LED_BLUE)):
+        for i, colour in enumerate((led, LED_BLUE)[:lamps]):
             cx = sled[2] - 5.5 + i * 3.2
             r = 1.3
             s.paint(c.ellipse_mask(s.box((cx - r, cy - r, cx + r, cy + r))), colour)
@@ -63,11 +63,11 @@ def _badge(s):
 def make_icon(size):
     s = _Scaled(size)
     if size >= 32:
-        _enclosure(s, (4, 15, 32, 45), (11, -9), [(18.5, 7, LED_GREEN), (27, 7, LED_AMBER), (35.5, 7, LED_GREEN)])
+        _enclosure(s, (4, 15, 32, 45), (11, -9), [(18.5, 7, LED_GREEN), (27, 7, LED_AMBER), (35.5, 7, LED_GREEN)], 2)
         _badge(s)
     else:
-        # Three pixels per sled leave no room for the badge or the blue lamps.
-        _enclosure(s, (3, 12, 36, 45), (9, -9), [(16, 8, LED_GREEN), (26, 8, LED_GREEN), (36, 8, LED_GREEN)])
+        # Three pixels per sled leave no room for the badge or a second lamp.
+        _enclosure(s, (3, 12, 36, 45), (9, -9), [(16, 8, LED_GREEN), (26, 8, LED_GREEN), (36, 8, LED_GREEN)], 1)
     image = s.canvas.image()
     return image if size >= 32 else _hard_edged(image)
 
