@@ -8,8 +8,9 @@ def lerp(a, b, t):
     return tuple(round(x + (y - x) * t) for x, y in zip(a, b))
 
 
-def with_alpha(colour, alpha=255):
-    return tuple(colour[:3]) + (alpha,)
+def rgba(colour):
+    """An (r, g, b) or (r, g, b, a) colour as (r, g, b, a)."""
+    return tuple(colour) if len(colour) == 4 else tuple(colour) + (255,)
 
 
 def gradient_column(height, stops):
@@ -19,12 +20,10 @@ def gradient_column(height, stops):
         t = (y + 0.5) / height
         for (t0, c0), (t1, c1) in zip(stops, stops[1:]):
             if t0 <= t <= t1:
-                colour = lerp(with_alpha(c0, c0[3] if len(c0) > 3 else 255),
-                              with_alpha(c1, c1[3] if len(c1) > 3 else 255),
-                              (t - t0) / (t1 - t0) if t1 > t0 else 0)
+                colour = lerp(rgba(c0), rgba(c1), (t - t0) / (t1 - t0) if t1 > t0 else 0)
                 break
         else:
-            colour = with_alpha(stops[-1][1])
+            colour = rgba(stops[-1][1])
         column.putpixel((0, y), colour)
     return column
 
@@ -97,7 +96,7 @@ class Canvas:
         if blur:
             mask = mask.filter(ImageFilter.GaussianBlur(blur * self.scale))
         if isinstance(fill, tuple):
-            fill = Image.new('RGBA', self.big.size, with_alpha(fill, fill[3] if len(fill) > 3 else 255))
+            fill = Image.new('RGBA', self.big.size, rgba(fill))
         alpha = ImageChops.multiply(fill.getchannel('A'), mask)
         if opacity < 1.0:
             alpha = alpha.point(lambda a: round(a * opacity))
