@@ -228,6 +228,9 @@ TEST_F(ApplicationTest, ProgramsStartAtNormalPriority) {
     StopAndRemoveService(installDir_.c_str());
     EXPECT_EQ(1, RegisterService(installDir_.c_str()));
     SetProcessCreator(nullptr);
+    // "-i" goes on after RegisterService returns; tear-down removes the
+    // service only once it is there.
+    EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == SERVICE_RUNNING; }));
     ASSERT_NE(nullptr, window);
 
     // Windows gives a child the class it is asked for, even real-time,
