@@ -35,6 +35,7 @@ public:
     // The owner drawing of one face: builds it off screen, copies it to dc.
     void Paint(HDC dc, UINT itemState);
     bool IsHovering() const { return hovering_; }
+    SkinBitmap& Picture(ButtonPicture which) { return pictures_[which]; }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
