@@ -223,6 +223,7 @@ std::wstring ScreenshotDir() {
     std::wstring path = L"Z:" + test::Env(L"AV_SCREENSHOTS");
     for (auto& c : path)
         if (c == L'/') c = L'\\';
+    ::CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
     ::CreateDirectoryW(path.c_str(), nullptr);
     return path;
 }
