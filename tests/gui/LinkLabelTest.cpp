@@ -263,4 +263,15 @@ TEST_F(Label, TransparentLabelLeavesNoOldTextBehind) {
     EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), screen.At(40 + 150, 40 + 10));
 }
 
+TEST_F(Label, TransparentLabelLeavesNoOldGlyphsWhenItsFontShrinks) {
+    Make(L"WWWWWW", SS_LEFT, 240, 40, 40, 40).SetCaptionColor(kRed).SetPointSize(20).SetTransparentMode(true);
+    gui::Canvas screen(300, 120);
+    ASSERT_TRUE(gui::PumpUntil([&] { screen.CaptureWindow(dialog().Hwnd()); return screen.Bounds(kRed).right > 40 + 120; }));
+    label->SetPointSize(8);
+    gui::PumpPending();
+    screen.CaptureWindow(dialog().Hwnd());
+    EXPECT_GT(screen.Count(kRed), 0);
+    EXPECT_LT(screen.Bounds(kRed).right, 40 + 100) << "old glyphs still show";
+}
+
 } // namespace
