@@ -109,6 +109,10 @@ TEST_F(Label, BackgroundIsTheDefaultFaceThenTheChosenColour) {
     EXPECT_EQ(300, Painted()->Count(::GetSysColor(COLOR_BTNFACE)));
     label->SetBackground(kBlue, 0, false);
     EXPECT_EQ(300, Painted()->Count(kBlue));
+    // WM_PRINTCLIENT paints the same face.
+    gui::Canvas printed(30, 10);
+    ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.Dc()), PRF_CLIENT);
+    EXPECT_EQ(300, printed.Count(kBlue));
 }
 
 TEST_F(Label, GradientOfFortyPixelsHasFortyBandsReachingTheBottomRow) {

@@ -142,6 +142,8 @@ struct RefusedCase {
     int bitmapW, bitmapH, destW, destH;
 };
 
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
+
 class DrawBorderedRefuses : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(DrawBorderedRefuses, ReturnsFalseAndDrawsNothing) {
