@@ -1,5 +1,7 @@
 #include "framework/Dialog.h"
 
+#include "framework/Control.h"
+
 namespace fw {
 
 INT_PTR Dialog::DoModal() {
@@ -17,6 +19,8 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
+    // Bound controls see their own notifications first; a drawn item is done.
+    if (Control::Reflect(msg, wParam, lParam)) return TRUE;
     INT_PTR result = self->HandleMessage(msg, wParam, lParam);
     if (msg == WM_NCDESTROY) self->hwnd_ = nullptr;
     return result;

@@ -1,0 +1,149 @@
+#include "controls/CBmpBtnCtrl.h"
+
+namespace {
+
+const COLORREF kCaptionColor = RGB(255, 255, 255);
+const COLORREF kCheckBoxFace = RGB(71, 93, 173);
+const SIZE kFaceBorder = {5, 5};
+
+// "Arial" at 9 points for the radio button's caption.
+HFONT CreateRadioFont() {
+    fw::ScreenDC screen;
+    LOGFONTW description = {};
+    description.lfHeight = -(::GetDeviceCaps(screen.Get(), LOGPIXELSY) * 90 / 720);
+    description.lfCharSet = DEFAULT_CHARSET;
+    ::lstrcpynW(description.lfFaceName, L"Arial", LF_FACESIZE);
+    return ::CreateFontIndirectW(&description);
+}
+
+class ScopedBkMode {
+public:
+    ScopedBkMode(HDC dc, int mode) : dc_(dc), previous_(::SetBkMode(dc, mode)) {}
+    ~ScopedBkMode() { ::SetBkMode(dc_, previous_); }
+    ScopedBkMode(const ScopedBkMode&) = delete;
+    ScopedBkMode& operator=(const ScopedBkMode&) = delete;
+
+private:
+    HDC dc_;
+    int previous_;
+};
+
+class ScopedTextColor {
+public:
+    ScopedTextColor(HDC dc, COLORREF color) : dc_(dc), previous_(::SetTextColor(dc, color)) {}
+    ~ScopedTextColor() { ::SetTextColor(dc_, previous_); }
+    ScopedTextColor(const ScopedTextColor&) = delete;
+    ScopedTextColor& operator=(const ScopedTextColor&) = delete;
+
+private:
+    HDC dc_;
+    COLORREF previous_;
+};
+
+} // namespace
+
+void CBmpBtnCtrl::Paint(HDC dc, UINT itemState) {
+    HWND hwnd = Hwnd();
+    RECT face = {};
+    ::GetClientRect(hwnd, &face);
+    fw::MemoryDC buffer(dc);
+    if (!buffer) return;
+    fw::ScopedBitmap canvas(::CreateCompatibleBitmap(dc, face.right, face.bottom));
+    if (!canvas) return;
+    {
+        fw::ScopedSaveDC saved(buffer.Get());
+        ::SelectObject(buffer.Get(), canvas.Get());
+        HWND parent = ::GetParent(hwnd);
+        if (HFONT font = parent ? reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0))
+                                : nullptr)
+            ::SelectObject(buffer.Get(), font);
+        switch (KindOfButtonType(buttonType_)) {
+        case ButtonKind::Push: DrawPushButton(buffer.Get(), face, itemState); break;
+        case ButtonKind::CheckBox: DrawCheckBox(buffer.Get(), face, itemState, false); break;
+        case ButtonKind::Radio: DrawCheckBox(buffer.Get(), face, itemState, true); break;
+        case ButtonKind::None: break; // an unknown type draws nothing
+        }
+        ::BitBlt(dc, 0, 0, face.right, face.bottom, buffer.Get(), 0, 0, SRCCOPY);
+    }
+}
+
+void CBmpBtnCtrl::DrawPushButton(HDC dc, RECT face, UINT itemState) {
+    const SkinBitmap& picture = PictureFor(itemState);
+    const SIZE size = picture.GetSize();
+    if (size.cx == face.right - face.left && size.cy == face.bottom - face.top)
+        picture.Draw(dc, 0, 0);
+    else
+        picture.DrawBordered(dc, face, kFaceBorder);
+
+    // A bare hover (no hover picture to show it) draws no focus either.
+    const bool bareHover = hovering_ && !(itemState & (ODS_SELECTED | ODS_DISABLED)) &&
+                           pictures_[kHoverPicture].IsEmpty();
+    const bool enabled = ::IsWindowEnabled(Hwnd());
+    if (!bareHover && HasStyle(WS_TABSTOP) && enabled && (itemState & ODS_FOCUS)) {
+        ::InflateRect(&face, -1, -1);
+        ::DrawFocusRect(dc, &face);
+    }
+    ScopedBkMode mode(dc, TRANSPARENT);
+    const std::wstring caption = Caption();
+    if (caption.empty()) return;
+    if (itemState & ODS_SELECTED) ::OffsetRect(&face, 1, 1);
+    ::SetTextColor(dc, enabled ? kCaptionColor : ::GetSysColor(COLOR_GRAYTEXT));
+    ::DrawTextW(dc, caption.c_str(), -1, &face,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+}
+
+// The check box, and with `radio` the radio button: its own Arial font, no
+// 1-pixel lift of the caption, and a focus rectangle without WS_TABSTOP.
+void CBmpBtnCtrl::DrawCheckBox(HDC dc, RECT face, UINT itemState, bool radio) {
+    fw::ScopedBrush ground(::CreateSolidBrush(kCheckBoxFace));
+    ::FillRect(dc, &face, ground.Get());
+
+    const SkinBitmap& picture = PictureFor(itemState);
+    const SIZE size = picture.GetSize();
+    RECT box = {0, 0, size.cx, size.cy};
+    ::OffsetRect(&box, 0, (face.top + face.bottom) / 2 - size.cy / 2);
+    picture.DrawStretched(dc, box);
+
+    const bool enabled = ::IsWindowEnabled(Hwnd());
+    const bool focus = enabled && (itemState & ODS_FOCUS) && (radio || HasStyle(WS_TABSTOP));
+    const std::wstring caption = Caption();
+    if (caption.empty()) {
+        if (radio && focus) ::DrawFocusRect(dc, &box);
+        return;
+    }
+    fw::ScopedFont radioFont(radio ? CreateRadioFont() : nullptr);
+    fw::ScopedSelect font(dc, radioFont.Get());
+    ScopedTextColor color(dc, enabled ? kCaptionColor : ::GetSysColor(COLOR_GRAYTEXT));
+    RECT text = face;
+    text.left = size.cx + 4;
+    text.top = box.top;
+    const int height = ::DrawTextW(dc, caption.c_str(), -1, &text,
+                                   DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
+    text.bottom = text.top + height + 1;
+    if (!radio) ::OffsetRect(&text, 0, -1);
+    {
+        ScopedBkMode mode(dc, TRANSPARENT);
+        ::DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    }
+    if (focus) {
+        ::InflateRect(&text, 2, 1);
+        ::DrawFocusRect(dc, &text);
+    }
+}
+
+const SkinBitmap& CBmpBtnCtrl::PictureFor(UINT itemState) const {
+    const ButtonPicture choice =
+        ChooseButtonPicture(KindOfButtonType(buttonType_), itemState, hovering_, checkState_);
+    return pictures_[choice].IsEmpty() ? pictures_[kNormalPicture] : pictures_[choice];
+}
+
+std::wstring CBmpBtnCtrl::Caption() const {
+    const int length = ::GetWindowTextLengthW(Hwnd());
+    std::wstring text(length + 1, L'\0');
+    text.resize(::GetWindowTextW(Hwnd(), &text[0], length + 1));
+    return text;
+}
+
+bool CBmpBtnCtrl::HasStyle(LONG bits) const {
+    return (::GetWindowLongW(Hwnd(), GWL_STYLE) & bits) == bits;
+}
