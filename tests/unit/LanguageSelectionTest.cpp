@@ -124,6 +124,8 @@ struct FileCase {
     const wchar_t* expected;  // "" for no candidate
 };
 
+void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
+
 class LanguageModuleFileTest : public ::testing::TestWithParam<FileCase> {};
 
 TEST_P(LanguageModuleFileTest, ChoosesTheFileOfOneTry) {
