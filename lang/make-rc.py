@@ -9,7 +9,7 @@ from pathlib import Path
 
 IDS = range(1, 21)
 HEADER = re.compile(r"^\[([A-Z]{3}) (0x[0-9A-Fa-f]{4})\]\s*(.*)$")
-ENTRY = re.compile(r"^(\d+)  (.*)$")
+ENTRY = re.compile(r"^(\d+)(?:  (.*))?$")
 
 
 def fail(table, number, message):
@@ -34,7 +34,7 @@ def read_table(table):
         if not entry or not sections:
             fail(table, number, "expected '[CODE 0xLANGID]  name' or 'id  text'")
         texts = sections[-1]["texts"]
-        string_id, text = int(entry.group(1)), entry.group(2).strip()
+        string_id, text = int(entry.group(1)), (entry.group(2) or "").strip()
         if string_id not in IDS:
             fail(table, number, f"id {string_id} is not one of 1 to 20")
         if string_id in texts:
