@@ -54,7 +54,7 @@ protected:
         HWND wizard = nullptr;
         std::pair<std::wstring, std::wstring> labels;
         if (test::WaitFor([&] { return (wizard = test::FindProcessWindow(setup.Id(), title)) != nullptr; })) {
-            labels = {ItemText(wizard, IDOK), ItemText(wizard, IDCANCEL)};
+            labels = {ItemText(wizard, 1000), ItemText(wizard, IDCANCEL)};
             ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
         }
         EXPECT_EQ(0, setup.Wait());
