@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
-// Loads the module that holds the wizard's texts for the user's language.
-// Returns null when there is none.
+// Selects and loads the module that holds the wizard's texts for the
+// user's language, beside the program. Returns null when there is none.
+// The module is mapped as a data file: it holds only strings, and a module
+// planted beside the installer must not run any code.
 HMODULE LoadLanguageModule(const wchar_t* lowerCasedProgramPath);

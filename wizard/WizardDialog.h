@@ -7,17 +7,23 @@ class WizardDialog : public fw::Dialog {
 public:
     WizardDialog(HINSTANCE instance, const wchar_t* sourceDir, int uninstallMode, HWND parent);
 
-    // True once this dialog has started the uninstall procedure: only then
-    // may the program remove the uninstaller's folder as it exits.
+    // True once this dialog's worker has begun the uninstall procedure:
+    // only then may the program remove the uninstaller's folder as it exits.
     bool UninstallProcedureRan() const { return uninstallRan_; }
 
 protected:
+    INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnCancel() override;
 
 private:
+    void OnProgress(WPARAM notice, LPARAM success);
+    void SetItemText(int item, UINT stringId);
+
     wchar_t sourceDir_[kPathChars];
     int uninstallMode_;
+    bool working_ = false;
     bool uninstallRan_ = false;
 };
 

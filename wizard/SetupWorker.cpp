@@ -1,0 +1,50 @@
+#include "wizard/SetupWorker.h"
+
+#include <memory>
+
+#include "engine/Install.h"
+#include "engine/Uninstall.h"
+
+const SetupProcedures EngineProcedures = {&InstallApplication, &UninstallApplication};
+
+namespace {
+
+// One worker's own start: a copy of the caller's block, made before the
+// thread exists, so no later write to the caller's block can reach it.
+struct WorkerStart {
+    WorkerStartBlock block;
+    SetupProcedures procedures;
+};
+
+void Notify(HWND dialog, SetupProgressNotice notice, bool success) {
+    ::PostMessageW(dialog, WM_SETUP_PROGRESS, notice, success ? 1 : 0);
+}
+
+} // namespace
+
+DWORD WINAPI SetupWorker(LPVOID param) {
+    std::unique_ptr<WorkerStart> owned(static_cast<WorkerStart*>(param));
+    const WorkerStart start = *owned;
+    owned.reset();
+    const WorkerStartBlock& block = start.block;
+    SetupConfig config;
+    ReadSetupConfig(block.SourceDir, config);
+    if (block.Mode != 0) {
+        Notify(block.Dialog, PROGRESS_UNINSTALL_BEGIN, false);
+        bool removed = start.procedures.Uninstall(config);
+        Notify(block.Dialog, PROGRESS_UNINSTALL_END, removed);
+    } else {
+        Notify(block.Dialog, PROGRESS_INSTALL_BEGIN, false);
+        bool installed = start.procedures.Install(block.SourceDir, config);
+        Notify(block.Dialog, PROGRESS_INSTALL_END, installed);
+    }
+    return 1;
+}
+
+fw::Handle StartSetupWorker(const WorkerStartBlock& block, const SetupProcedures& procedures) {
+    auto start = std::make_unique<WorkerStart>(WorkerStart{block, procedures});
+    fw::Handle thread(::CreateThread(nullptr, 0, &SetupWorker, start.get(), 0, nullptr));
+    // Once the thread exists, it owns the start.
+    if (thread.IsValid()) start.release();
+    return thread;
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <windows.h>
+
+#include "engine/Paths.h"
+#include "engine/SetupConfig.h"
+#include "framework/Handle.h"
+
+// The worker thread that runs the install or uninstall procedure for the
+// wizard, and the one message by which it tells the wizard how it goes.
+
+// wParam: the notice in its low byte. lParam: 0 in a begin notice; in an
+// end notice 1 when the procedure succeeded and 0 when it failed.
+constexpr UINT WM_SETUP_PROGRESS = WM_USER + 100;
+
+enum SetupProgressNotice : WPARAM {
+    PROGRESS_INSTALL_BEGIN = 1,
+    PROGRESS_INSTALL_END = 2,
+    PROGRESS_INSTALL_FAILED = 3,  // accepted by the wizard, never posted by the worker
+    PROGRESS_UNINSTALL_BEGIN = 4,
+    PROGRESS_UNINSTALL_END = 5,
+    PROGRESS_UNINSTALL_FAILED = 6,  // likewise
+};
+
+// What the wizard hands to a worker it starts.
+struct WorkerStartBlock {
+    wchar_t SourceDir[kPathChars];
+    HWND Dialog;  // receives the notices
+    int Mode;     // 0 install, 1 uninstall
+};
+
+// The procedures a worker runs; tests put in their own.
+struct SetupProcedures {
+    bool (*Install)(const wchar_t* sourceDir, const SetupConfig& config);
+    bool (*Uninstall)(const SetupConfig& config);
+};
+extern const SetupProcedures EngineProcedures;
+
+// Starts a worker: it reads setup.ini in the block's SourceDir itself,
+// posts one begin notice to the block's Dialog, runs the procedure of the
+// block's Mode and posts one end notice with the procedure's result.
+// The worker gets its own copy of the block before this returns, so
+// whatever the caller writes into the block afterwards, for another start
+// say, cannot change what this worker does. Returns the thread's handle,
+// empty when the thread could not be created; dropping it leaves the
+// worker running.
+fw::Handle StartSetupWorker(const WorkerStartBlock& block,
+                            const SetupProcedures& procedures = EngineProcedures);
+
+// The thread routine. Takes ownership of the start it is given (made by
+// StartSetupWorker) and returns 1.
+DWORD WINAPI SetupWorker(LPVOID start);
