@@ -35,8 +35,6 @@ protected:
         test::DeleteCompatMarksContaining(dir_.Path());
     }
 
-    static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
     // Confirms the wizard of `commandLine` with OK, then asks it to cancel
     // while its worker runs. Returns the exit code, -1 if no wizard came.
     static int RunWizard(const std::wstring& commandLine, const std::wstring& title) {
