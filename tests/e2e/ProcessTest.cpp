@@ -70,6 +70,26 @@ protected:
     }
     DWORD ServiceState() const { return test::ServiceState(serviceName_); }
 
+    // Runs the take-down and notes when each command reached the tool, and
+    // how long the whole sequence took.
+    struct TakeDownTimes {
+        DWORD stopSeen = 0, removeSeen = 0, total = 0;
+    };
+    TakeDownTimes TimeTakeDown() {
+        TakeDownTimes times;
+        DWORD start = ::GetTickCount();
+        std::thread takeDown([&] { StopAndRemoveService(installDir_.c_str()); });
+        EXPECT_TRUE(test::WaitFor([&] {
+            size_t count = LogLines(log_).size();
+            if (count >= 1 && !times.stopSeen) times.stopSeen = ::GetTickCount();
+            if (count >= 2 && !times.removeSeen) times.removeSeen = ::GetTickCount();
+            return count >= 2;
+        }));
+        takeDown.join();
+        times.total = ::GetTickCount() - start;
+        return times;
+    }
+
     test::ScratchDir dir_;
     std::wstring installDir_ = dir_ / kInstallFolder;
     std::wstring log_ = dir_ / L"standin.log";
@@ -94,19 +114,9 @@ TEST_F(ProcessTest, ComposeQuotesTheProgramAndRefusesWhatDoesNotFit) {
 
 TEST_F(ProcessTest, ServiceToolRunsQuotedWithPausesAndDrivesTheRealService) {
     CopyStandin(kServiceTool);
-    // Note when each command reaches the tool while the sequence runs.
-    DWORD stopSeen = 0, removeSeen = 0;
-    DWORD start = ::GetTickCount();
-    std::thread takeDown([&] { StopAndRemoveService(installDir_.c_str()); });
-    EXPECT_TRUE(test::WaitFor([&] {
-        size_t count = LogLines(log_).size();
-        if (count >= 1 && !stopSeen) stopSeen = ::GetTickCount();
-        if (count >= 2 && !removeSeen) removeSeen = ::GetTickCount();
-        return count >= 2;
-    }));
-    takeDown.join();
-    EXPECT_GE(::GetTickCount() - start, 1950u);
-    EXPECT_GE(removeSeen - stopSeen, 800u);
+    TakeDownTimes times = TimeTakeDown();
+    EXPECT_GE(times.total, 1950u);
+    EXPECT_GE(times.removeSeen - times.stopSeen, 800u);
 
     EXPECT_EQ(1, RegisterService(installDir_.c_str()));
     ASSERT_TRUE(test::WaitFor([&] { return LogLines(log_).size() >= 3; }));
@@ -125,18 +135,9 @@ TEST_F(ProcessTest, EachToolRunEndsBeforeItsPause) {
     // and the pause after it has passed.
     const DWORD toolMs = 1500;
     test::ScopedEnv slow(L"AV_STANDIN_DELAY_MS", std::to_wstring(toolMs));
-    DWORD stopSeen = 0, removeSeen = 0;
-    DWORD start = ::GetTickCount();
-    std::thread takeDown([&] { StopAndRemoveService(installDir_.c_str()); });
-    EXPECT_TRUE(test::WaitFor([&] {
-        size_t count = LogLines(log_).size();
-        if (count >= 1 && !stopSeen) stopSeen = ::GetTickCount();
-        if (count >= 2 && !removeSeen) removeSeen = ::GetTickCount();
-        return count >= 2;
-    }));
-    takeDown.join();
-    EXPECT_GE(removeSeen - stopSeen, toolMs + 800);
-    EXPECT_GE(::GetTickCount() - start, 2 * toolMs + 1900);
+    TakeDownTimes times = TimeTakeDown();
+    EXPECT_GE(times.removeSeen - times.stopSeen, toolMs + 800);
+    EXPECT_GE(times.total, 2 * toolMs + 1900);
 }
 
 TEST_F(ProcessTest, MissingOrUnreachableToolFailsOnlyTheRegistration) {
