@@ -11,7 +11,9 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "framework/Handle.h"
 #include "tests/support/Installation.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestSupport.h"
@@ -158,6 +160,60 @@ TEST_F(WizardTest, ReadyPageOfTheInstallAndItsCloseButton) {
     wizard.Click(kCloseButton);
     EXPECT_NE(-1, setup.Wait(30000));
     EXPECT_FALSE(test::FileExists(product_.installDir));
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<WORD>*>(languages)->push_back(language);
+    return TRUE;
+}
+
+// Spoils a bitmap of a program file, in every language it has: what is
+// left cannot be loaded as a bitmap.
+bool SpoilBitmap(const std::wstring& program, int id) {
+    std::vector<WORD> languages;
+    {
+        fw::Module module(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        if (!module.Get()) return false;
+        ::EnumResourceLanguagesW(module.Get(), RT_BITMAP, MAKEINTRESOURCEW(id), &CollectLanguage,
+                                 reinterpret_cast<LONG_PTR>(&languages));
+    }
+    HANDLE update = ::BeginUpdateResourceW(program.c_str(), FALSE);
+    if (!update || languages.empty()) return false;
+    char spoiled[4] = {};
+    for (WORD language : languages)
+        ::UpdateResourceW(update, RT_BITMAP, MAKEINTRESOURCEW(id), language, spoiled, sizeof spoiled);
+    if (!::EndUpdateResourceW(update, FALSE)) return false;
+    fw::Module changed(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    HRSRC resource = changed.Get() ? ::FindResourceW(changed.Get(), MAKEINTRESOURCEW(id), RT_BITMAP) : nullptr;
+    return resource && ::SizeofResource(changed.Get(), resource) == sizeof spoiled;
+}
+
+// A setup.exe whose background bitmap cannot be loaded says so, then shows the
+// wizard in its template's size, centred, as a plain rectangle.
+TEST_F(WizardTest, WithoutItsBackgroundTheWizardSaysSoAndKeepsItsTemplateSize) {
+    ASSERT_TRUE(SpoilBitmap(medium_ + L"\\setup.exe", 130));
+    test::Process setup(Setup());
+    HWND box = WaitForWindow(setup.Id(), L"Arrayvane");
+    ASSERT_NE(nullptr, box) << "no message box";
+    wchar_t text[256] = {};
+    ::GetDlgItemTextW(box, 0xFFFF, text, 256);  // the box's text is its static 0xFFFF
+    EXPECT_STREQ(L"Error loading bitmap", text);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    const RECT frame = wizard.Frame();
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    EXPECT_GT(width, 200);
+    EXPECT_GT(height, 100);
+    EXPECT_NE(584, width);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2, frame.left);
+    EXPECT_EQ(::GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, frame.top);
+    EXPECT_EQ(-1, wizard.RegionArea()) << "a window without a background has no region";
+    EXPECT_EQ(Ui(5), wizard.Text(kUpperText));
+
+    ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(-1, setup.Wait(30000));
 }
 
 TEST_F(WizardTest, InstallShowsProgressThenFinishedAndLaunchesOnceTheWizardHasGone) {

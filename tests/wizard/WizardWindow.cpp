@@ -63,7 +63,13 @@ long WizardWindow::RegionArea() const {
 
 void WizardWindow::Click(int id) const {
     const RECT place = Place(id);
-    test::ClickAt(hwnd_, place.left + place.right / 2, place.top + place.bottom / 2);
+    const POINT centre = test::ScreenPoint(hwnd_, POINT{place.left + place.right / 2, place.top + place.bottom / 2});
+    // The pointer first rests on the control, as a hand's would, so the
+    // press reaches the control and not whatever stood there before.
+    test::MouseMove(centre);
+    test::WaitFor([&] { return ::WindowFromPoint(centre) == Item(id); }, 5000);
+    test::MouseDown(centre);
+    test::MouseUp(centre);
 }
 
 HWND WaitForWindow(DWORD processId, const std::wstring& title, DWORD timeoutMs) {
