@@ -139,12 +139,16 @@ void Walker::ShootProgress() {
     auto ended = [wizard] { return IsShown(wizard, IDOK); };
     if (Until([&] { return IsShown(wizard, kProgressBar) || ended(); }, kWorkBeginsMs) == Wait::Done &&
         !ended()) {
-        // Let the bar creep a little, so that the picture shows it moving.
-        // A failure box that comes meanwhile is taken with the page, as the user sees it.
-        PollFor([&] { return ProgressOf(wizard) >= kProgressShown || ended(); }, kProgressCreepsMs);
+        // A first install may keep this page up for a moment only: take it
+        // at once, the last page may have come while the picture was taken.
         Shot shot = SettledShot(wizard, kProgressQuietMs, kProgressSettleMs);
-        // The last page may have come while the picture was taken.
         if (!ended()) {
+            // If the page stays, a later picture shows the bar moving. A
+            // failure box that comes meanwhile is taken with the page, as
+            // the user sees it.
+            PollFor([&] { return ProgressOf(wizard) >= kProgressShown || ended(); }, kProgressCreepsMs);
+            Shot later = SettledShot(wizard, kProgressQuietMs, kProgressSettleMs);
+            if (!ended()) shot = std::move(later);
             Report(L"progress", Save(shot, L"progress"));
             return;
         }
