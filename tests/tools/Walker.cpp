@@ -120,8 +120,8 @@ int Walker::Fail(const std::wstring& why) {
     return 1;
 }
 
-// A real click at the control's middle; the message the button itself
-// would send when the click had no effect (a pointer that cannot reach it).
+// A real click at the control's middle; BM_CLICK only when the click had
+// no effect (input that cannot reach the window).
 bool Walker::Press(int id, const std::function<bool()>& pressed) {
     HWND control = ::GetDlgItem(wizard_, id);
     ClickCentre(control);
