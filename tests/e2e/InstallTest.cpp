@@ -200,6 +200,9 @@ TEST_F(InstallTest, ReinstallTakesDownTheRunningProductAndOverwritesEveryFile) {
 
     std::string log = Log();
     if (test::ExpectedNt6()) {
+        // The install does not wait for "-i" to end, so its line may come
+        // after the installer has gone.
+        test::WaitFor([&] { return (log = Log()).find("\" -i") != std::string::npos; });
         size_t stop = log.find("\" -k"), remove = log.find("\" -u"), reg = log.find("\" -i");
         ASSERT_NE(std::string::npos, stop);
         ASSERT_NE(std::string::npos, remove);
