@@ -58,7 +58,7 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     LanguageModule = LoadLanguageModule(lowerCasedPath);
     if (!LanguageModule) return;
 
-    WizardDialog wizard(::GetModuleHandleW(nullptr), sourceDir, UninstallMode, nullptr);
+    WizardDialog wizard(sourceDir, UninstallMode, nullptr);
     INT_PTR result = wizard.DoModal();
     uninstallRan_ = wizard.UninstallProcedureRan();
     if (result == IDOK && LaunchAfterFinish == 1) LaunchApplication(sourceDir, nullptr);

@@ -58,6 +58,9 @@ LRESULT CBmpBtnCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: return TRUE;
     case WM_MOUSELEAVE: return OnMouseLeave();
     case WM_MOUSEHOVER: return OnMouseHover();
+    // An owner-drawn button keeps no check of its own: answer with ours,
+    // so other programs (and accessibility tools) can read it.
+    case BM_GETCHECK: return checkState_ ? BST_CHECKED : BST_UNCHECKED;
     }
     return Default(msg, wParam, lParam);
 }

@@ -1,14 +1,51 @@
 #include "wizard/WizardDialog.h"
 
+#include <commctrl.h>
+
 #include "app/AppGlobals.h"
-#include "engine/SetupConfig.h"
 #include "res/resource.h"
 #include "wizard/SetupWorker.h"
+#include "wizard/WizardPages.h"
 
-WizardDialog::WizardDialog(HINSTANCE instance, const wchar_t* sourceDir, int uninstallMode,
-                           HWND parent)
-    : Dialog(instance, IDD_WIZARD, parent), uninstallMode_(uninstallMode) {
+namespace {
+
+constexpr int kActionButton = 1000;
+constexpr int kUpperText = 1001;
+constexpr int kLowerText = 1002;
+constexpr int kProgressBar = 1003;
+constexpr int kCloseButton = 1004;
+constexpr int kTitleLabel = 1005;
+constexpr int kLaunchBox = 1008;
+constexpr UINT_PTR kProgressTimer = 100;
+constexpr int kButtonLabelChars = 128;
+
+void Show(HWND control, bool shown) { ::ShowWindow(control, shown ? SW_SHOW : SW_HIDE); }
+void Enable(HWND control, bool enabled) { ::EnableWindow(control, enabled ? TRUE : FALSE); }
+
+void StyleLabel(LinkLabel& label, const std::wstring& caption, COLORREF color, int points) {
+    label.SetCaption(caption);
+    label.SetCaptionColor(color);
+    label.SetFaceName(L"Arial", ANSI_CHARSET);
+    label.SetPointSize(points);
+    label.SetBold(true);
+    label.SetTransparentMode(true);
+}
+
+void Place(HWND control, const RECT& box, UINT extra = 0) {
+    ::SetWindowPos(control, nullptr, box.left, box.top, box.right, box.bottom,
+                   SWP_NOZORDER | SWP_NOOWNERZORDER | extra);
+}
+
+} // namespace
+
+WizardDialog::WizardDialog(const wchar_t* sourceDir, int uninstallMode, HWND parent)
+    : Dialog(::GetModuleHandleW(nullptr), IDD_WIZARD, parent), UninstallMode(uninstallMode),
+      icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP))) {
+    // The template's progress bar needs its window class before the dialog is made.
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&classes);
     CopyText(sourceDir_, kPathChars, sourceDir);
+    title_[0] = L'\0';
 }
 
 void ComposeWizardTitle(const wchar_t* appName, int uninstallMode, wchar_t* out, size_t chars) {
@@ -22,52 +59,162 @@ void ComposeWizardTitle(const wchar_t* appName, int uninstallMode, wchar_t* out,
 
 INT_PTR WizardDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_SETUP_PROGRESS: OnProgress(wParam & 0xFF, lParam); return TRUE;
+    case WM_PAINT: return OnPaint();
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(icon_);
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kActionButton) return OnAction(), TRUE;
+        if (LOWORD(wParam) == kCloseButton) return OnCloseButton(), TRUE;
+        break;
+    case WM_SETUP_PROGRESS: return OnProgress(wParam, lParam), TRUE;
+    case WM_TIMER: OnTimer(wParam); return FALSE;
+    case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+    case WM_LBUTTONDOWN: return OnLButtonDown(lParam);
     }
     return Dialog::HandleMessage(msg, wParam, lParam);
 }
 
-void WizardDialog::SetItemText(int item, UINT stringId) {
-    wchar_t text[128] = {};
-    ::LoadStringW(LanguageModule, stringId, text, 128);
-    ::SetDlgItemTextW(Hwnd(), item, text);
+void WizardDialog::BindControls() {
+    HWND dialog = Hwnd();
+    launchBox_.Attach(dialog, kLaunchBox);
+    closeButton_.Attach(dialog, kCloseButton);
+    titleLabel_.Attach(dialog, kTitleLabel);
+    progressBar_ = ::GetDlgItem(dialog, kProgressBar);
+    lowerText_.Attach(dialog, kLowerText);
+    finishButton_.Attach(dialog, IDOK);
+    cancelButton_.Attach(dialog, IDCANCEL);
+    upperText_.Attach(dialog, kUpperText);
+    actionButton_.Attach(dialog, kActionButton);
 }
 
 BOOL WizardDialog::OnInitDialog() {
-    SetupConfig config;
-    ReadSetupConfig(sourceDir_, config);
-    wchar_t title[2 * kPathChars];
-    ComposeWizardTitle(config.AppName, uninstallMode_, title, 2 * kPathChars);
-    ::SetWindowTextW(Hwnd(), title);
-    SetItemText(IDOK, uninstallMode_ ? 10 : 1);
-    SetItemText(IDCANCEL, 2);
+    BindControls();
+    ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    LoadSkinBitmaps();
+    SetUpTexts();
+    ApplyWindowShape();
+    LayOutControls();
     return TRUE;
 }
 
-void WizardDialog::OnOK() {
-    // Until the wizard has its pages, OK starts the worker and the end
-    // notice closes the dialog.
-    if (working_) return;
+std::wstring WizardDialog::Text(UINT id, int chars) const {
+    std::wstring text(chars, L'\0');
+    int length = ::LoadStringW(LanguageModule, id, &text[0], chars);
+    text.resize(length > 0 ? length : 0);
+    return text;
+}
+
+void WizardDialog::SetButtonText(CBmpBtnCtrl& button, UINT id) {
+    ::SetWindowTextW(button.Hwnd(), Text(id, kButtonLabelChars).c_str());
+}
+
+void WizardDialog::SetUpTexts() {
+    wchar_t ini[kPathChars];
+    wchar_t appName[kPathChars] = {};
+    if (FormatPath(ini, L"%s%s", sourceDir_, L"setup.ini"))
+        ::GetPrivateProfileStringW(L"Startup", L"AppName", L"Arrayvane", appName, kPathChars, ini);
+    else
+        CopyText(appName, kPathChars, L"Arrayvane");
+    ComposeWizardTitle(appName, UninstallMode, title_, kPathChars);
+    StyleLabel(titleLabel_, title_, RGB(85, 0, 0), 11);
+    ::SetWindowTextW(Hwnd(), title_);
+
+    const bool install = UninstallMode == 0;
+    SetButtonText(actionButton_, install ? 1 : 10);
+    SetButtonText(finishButton_, 3);
+    SetButtonText(cancelButton_, 2);
+    if (install) ::SetWindowTextW(launchBox_.Hwnd(), Text(20).c_str());
+    StyleLabel(upperText_, Text(install ? 5 : 11), RGB(255, 255, 255), 10);
+    StyleLabel(lowerText_, Text(install ? 4 : 12), RGB(255, 255, 255), 9);
+}
+
+void WizardDialog::LayOutControls() {
+    RECT client = {};
+    ::GetClientRect(Hwnd(), &client);
+    const WizardLayout layout = ComputeWizardLayout(client.right - client.left);
+    Place(titleLabel_.Hwnd(), layout.title);
+    Place(upperText_.Hwnd(), layout.upper);
+    Place(lowerText_.Hwnd(), layout.lower);
+    closeButton_.FitToBitmap(layout.close.x, layout.close.y);
+    actionButton_.FitToBitmap(layout.action.x, layout.action.y);
+    finishButton_.FitToBitmap(layout.finish.x, layout.finish.y);
+    Show(finishButton_.Hwnd(), false);
+    cancelButton_.FitToBitmap(layout.cancel.x, layout.cancel.y);
+    launchBox_.FitToBitmap(layout.launchBox.x, layout.launchBox.y);
+    Show(launchBox_.Hwnd(), false);
+    Place(progressBar_, layout.progress, SWP_HIDEWINDOW);
+}
+
+void WizardDialog::OnAction() {
+    if (workerStarted_) return;
     WorkerStartBlock block = {};
     CopyText(block.SourceDir, kPathChars, sourceDir_);
     block.Dialog = Hwnd();
-    block.Mode = uninstallMode_;
+    block.Mode = UninstallMode;
     if (!StartSetupWorker(block).IsValid()) return;
+    workerStarted_ = true;
     working_ = true;
-    ::EnableWindow(::GetDlgItem(Hwnd(), IDOK), FALSE);
-    ::EnableWindow(::GetDlgItem(Hwnd(), IDCANCEL), FALSE);
+    // Until the begin notice arrives, nothing else may start or end anything.
+    Enable(actionButton_.Hwnd(), false);
+    Enable(cancelButton_.Hwnd(), false);
+    Enable(closeButton_.Hwnd(), false);
+}
+
+void WizardDialog::OnCloseButton() {
+    ::SendMessageW(Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void WizardDialog::OnOK() {
+    // The worker must not be cut off in the middle of its procedure.
+    if (working_) return;
+    if (InstallFinished == 1) LaunchAfterFinish = launchBox_.GetCheckState() != 0 ? 1 : 0;
+    End(IDOK);
 }
 
 void WizardDialog::OnCancel() {
-    // Closing while the worker runs would end the process in the middle of
-    // its procedure.
-    if (!working_) End(IDCANCEL);
+    // A disabled Cancel button refuses Cancel from any source (Escape, the
+    // close button, the system menu), as the system's dialogs do.
+    if (working_ || !::IsWindowEnabled(cancelButton_.Hwnd())) return;
+    End(IDCANCEL);
 }
 
-void WizardDialog::OnProgress(WPARAM notice, LPARAM) {
-    switch (notice) {
-    case PROGRESS_UNINSTALL_BEGIN: uninstallRan_ = true; break;
-    case PROGRESS_INSTALL_END:
-    case PROGRESS_UNINSTALL_END: End(IDOK); break;
+void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
+    const NoticeEffect effect = DescribeNotice(notice, success);
+    if (!effect.known) return;
+    if ((notice & 0xFF) == PROGRESS_UNINSTALL_BEGIN) uninstallRan_ = true;
+    if (effect.beginProgress) {
+        ::SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        ::SendMessageW(progressBar_, PBM_SETSTEP, 5, 0);
+        ::SendMessageW(progressBar_, PBM_SETPOS, 0, 0);
+        Show(progressBar_, true);
+        Enable(actionButton_.Hwnd(), false);
+        Enable(cancelButton_.Hwnd(), false);
+        Enable(closeButton_.Hwnd(), false);
     }
+    if (effect.stopTimer) ::KillTimer(Hwnd(), kProgressTimer);
+    if (effect.barFull) ::SendMessageW(progressBar_, PBM_SETPOS, 100, 0);
+    if (effect.installFinished) {
+        InstallFinished = 1;
+        Show(progressBar_, false);
+        Show(launchBox_.Hwnd(), true);
+        launchBox_.SetCheckState(1);
+    }
+    upperText_.SetCaption(Text(effect.upperText));
+    lowerText_.SetCaption(Text(effect.lowerText));
+    if (effect.beginProgress) ::SetTimer(Hwnd(), kProgressTimer, 200, nullptr);
+    if (effect.endPage) ShowEndPage();
+}
+
+void WizardDialog::ShowEndPage() {
+    working_ = false;
+    Show(actionButton_.Hwnd(), false);
+    Enable(cancelButton_.Hwnd(), false);
+    Enable(closeButton_.Hwnd(), true);
+    Show(finishButton_.Hwnd(), true);
+}
+
+void WizardDialog::OnTimer(WPARAM id) {
+    if (id != kProgressTimer) return;
+    if (::SendMessageW(progressBar_, PBM_GETPOS, 0, 0) < 95)
+        ::SendMessageW(progressBar_, PBM_STEPIT, 0, 0);
 }

@@ -1,11 +1,23 @@
 #pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "controls/CBmpBtnCtrl.h"
+#include "controls/LinkLabel.h"
 #include "engine/Paths.h"
 #include "framework/Dialog.h"
+#include "framework/Gdi.h"
 
-// The install and uninstall wizard, a modal dialog from template 102.
+struct NoticeEffect;
+
+// The install and uninstall wizard: a captionless dialog from template 102,
+// skinned by its background bitmap, with a ready, a progress and a finished
+// or failed page. Its action button starts the worker; the worker's
+// notices turn the pages.
 class WizardDialog : public fw::Dialog {
 public:
-    WizardDialog(HINSTANCE instance, const wchar_t* sourceDir, int uninstallMode, HWND parent);
+    WizardDialog(const wchar_t* sourceDir, int uninstallMode, HWND parent);
 
     // True once this dialog's worker has begun the uninstall procedure:
     // only then may the program remove the uninstaller's folder as it exits.
@@ -13,17 +25,50 @@ public:
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    virtual void BindControls();
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
 
 private:
-    void OnProgress(WPARAM notice, LPARAM success);
-    void SetItemText(int item, UINT stringId);
+    // The skin (WizardSkin.cpp).
+    void LoadSkinBitmaps();
+    void ApplyWindowShape();
+    INT_PTR OnPaint();
+    INT_PTR OnEraseBackground(HDC dc);
+    INT_PTR OnLButtonDown(LPARAM position);
 
+    void SetUpTexts();
+    void LayOutControls();
+    void OnAction();
+    void OnCloseButton();
+    void OnProgress(WPARAM notice, LPARAM success);
+    void ShowEndPage();
+    void OnTimer(WPARAM id);
+    std::wstring Text(UINT id, int chars = 1024) const;
+    void SetButtonText(CBmpBtnCtrl& button, UINT id);
+
+    BITMAP backgroundInfo = {};
+    fw::ScopedBitmap backgroundBitmap;
     wchar_t sourceDir_[kPathChars];
-    int uninstallMode_;
+    wchar_t title_[kPathChars];
+    int UninstallMode;
+    int InstallFinished = 0;
+    CBmpBtnCtrl launchBox_;
+    CBmpBtnCtrl closeButton_;
+    LinkLabel titleLabel_;
+    HWND progressBar_ = nullptr;
+    LinkLabel lowerText_;
+    CBmpBtnCtrl finishButton_;
+    CBmpBtnCtrl cancelButton_;
+    LinkLabel upperText_;
+    CBmpBtnCtrl actionButton_;
+    HICON icon_;
+
+    // From the click on the action button until the end notice: no second
+    // worker, and nothing may end the dialog under the running procedure.
     bool working_ = false;
+    bool workerStarted_ = false;
     bool uninstallRan_ = false;
 };
 

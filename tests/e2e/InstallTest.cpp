@@ -105,7 +105,15 @@ protected:
         ASSERT_TRUE(test::WaitFor([&] {
             return (wizard = test::FindProcessWindow(setup.Id(), appName_ + L" - Uninstallation Wizard")) != nullptr;
         }));
-        ::PostMessageW(wizard, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+        if (confirm) {
+            // The action button, then the finish button once the end page shows it.
+            ::PostMessageW(wizard, WM_COMMAND, 1000, 0);
+            EXPECT_TRUE(test::WaitFor([&] { return ::IsWindowVisible(::GetDlgItem(wizard, IDOK)) != FALSE; },
+                                      120000));
+            ::PostMessageW(wizard, WM_COMMAND, IDOK, 0);
+        } else {
+            ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
+        }
         EXPECT_EQ(0, setup.Wait(120000));
     }
 
@@ -192,6 +200,9 @@ TEST_F(InstallTest, ReinstallTakesDownTheRunningProductAndOverwritesEveryFile) {
 
     std::string log = Log();
     if (test::ExpectedNt6()) {
+        // The install does not wait for "-i" to end, so its line may come
+        // after the installer has gone.
+        test::WaitFor([&] { return (log = Log()).find("\" -i") != std::string::npos; });
         size_t stop = log.find("\" -k"), remove = log.find("\" -u"), reg = log.find("\" -i");
         ASSERT_NE(std::string::npos, stop);
         ASSERT_NE(std::string::npos, remove);

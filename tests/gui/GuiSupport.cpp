@@ -188,37 +188,6 @@ void PumpPending() {
     }
 }
 
-namespace {
-void SendMouse(DWORD flags, POINT screen) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &input, sizeof input);
-}
-
-POINT ToScreen(HWND hwnd, int x, int y) {
-    POINT point = {x, y};
-    ::ClientToScreen(hwnd, &point);
-    return point;
-}
-} // namespace
-
-void MoveMouseTo(HWND hwnd, int x, int y) { SendMouse(MOUSEEVENTF_MOVE, ToScreen(hwnd, x, y)); }
-
-void MoveMouseAway() {
-    SendMouse(MOUSEEVENTF_MOVE, POINT{::GetSystemMetrics(SM_CXSCREEN) - 2,
-                                      ::GetSystemMetrics(SM_CYSCREEN) - 2});
-}
-
-void ClickAt(HWND hwnd, int x, int y) {
-    const POINT point = ToScreen(hwnd, x, y);
-    SendMouse(MOUSEEVENTF_MOVE, point);
-    SendMouse(MOUSEEVENTF_LEFTDOWN, point);
-    SendMouse(MOUSEEVENTF_LEFTUP, point);
-}
-
 std::wstring ScreenshotDir() {
     std::wstring path = L"Z:" + test::Env(L"AV_SCREENSHOTS");
     for (auto& c : path)

@@ -9,6 +9,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
+#include "tests/support/Mouse.h"
 
 namespace gui {
 
@@ -94,10 +95,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // Delivers what is queued now and what that brings, for a short while.
 void PumpPending();
 
-// Real input through SendInput, in screen coordinates of a window's client area.
-void MoveMouseTo(HWND hwnd, int x, int y);
-void MoveMouseAway();
-void ClickAt(HWND hwnd, int x, int y);
+using test::ClickAt;
+using test::MoveMouseAway;
+using test::MoveMouseTo;
 
 // Folder for the test run's pictures (AV_SCREENSHOTS), as a Windows path.
 std::wstring ScreenshotDir();

@@ -1,0 +1,406 @@
+// The real setup.exe's wizard, driven from this separate program as a user
+// would drive it: real clicks on its buttons, its state read back through
+// window messages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Handle.h"
+#include "tests/support/Installation.h"
+#include "tests/support/Mouse.h"
+#include "tests/support/TestSupport.h"
+#include "tests/wizard/WizardWindow.h"
+
+namespace {
+
+using wizard::WizardWindow;
+using namespace wizard;
+
+constexpr DWORD kProcedureMs = 120000;
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Each test installs a product of its own from its own copy of the medium,
+// and everything is taken away again afterwards.
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        medium_ = dir_ / L"medium";
+        test::CopyTree(test::MediumDir(), medium_);
+        ASSERT_TRUE(test::FileExists(medium_ + L"\\setup.exe"));
+        product_.WriteSetupIni(medium_, 0);
+    }
+
+    void TearDown() override {
+        product_.RemoveAll();
+        test::DeleteCompatMarksContaining(dir_.Path());
+    }
+
+    std::wstring Setup() const { return L"\"" + medium_ + L"\\setup.exe\""; }
+    std::wstring Uninstaller() const { return L"\"" + product_.Installed(L"Uninstall\\setup.exe") + L"\" delpkg"; }
+    std::wstring InstallTitle() const { return product_.appName + L" - Installation Wizard"; }
+    std::wstring UninstallTitle() const { return product_.appName + L" - Uninstallation Wizard"; }
+    // The English text the wizard should show for that id.
+    std::wstring Ui(UINT id) const { return ModuleText(medium_ + L"\\setupENU.dll", id); }
+
+    void SilentInstall() {
+        test::Process setup(Setup() + L" s");
+        ASSERT_EQ(0, setup.Wait(kProcedureMs));
+    }
+
+    // Clicks the action button and waits for the end page, answering any
+    // "Fail" box of the engine on the way. Tells whether a box came.
+    bool ClickActionAndWaitForTheEndPage(const WizardWindow& wizard, DWORD processId) {
+        wizard.Click(kAction);
+        bool failBox = false;
+        bool ended = test::WaitFor([&] {
+            if (HWND box = test::FindProcessWindow(processId, L"Fail")) {
+                failBox = true;
+                ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            }
+            return wizard.Visible(kFinish);
+        }, kProcedureMs);
+        EXPECT_TRUE(ended) << "no end page";
+        return failBox;
+    }
+
+    // An earlier installation with its application running: the install
+    // (or uninstall) then closes it and waits a second for it to go, long
+    // enough to watch the progress page.
+    void InstallAndStartTheApplication() {
+        SilentInstall();
+        application_ = std::make_unique<test::Process>(L"\"" + product_.Installed(L"KXRaidSetup.exe") + L"\"");
+        ASSERT_TRUE(test::WaitFor([&] { return ApplicationWindow() != nullptr; }));
+        ::DeleteFileW(log_.c_str());
+    }
+
+    HWND ApplicationWindow() const { return ::FindWindowW(nullptr, product_.appName.c_str()); }
+
+    bool ApplicationStarted() const { return ReadFile(log_).find("KXRaidSetup.exe") != std::string::npos; }
+
+    test::ScratchDir dir_;
+    test::Installation product_{test::UniqueTag()};
+    std::wstring medium_;
+    std::wstring log_ = dir_ / L"standin.log";
+    test::ScopedEnv logVariable_{L"AV_STANDIN_LOG", log_};
+    std::unique_ptr<test::Process> application_;
+};
+
+struct Placement {
+    const char* name;
+    int id;
+    RECT place;  // left, top, width, height
+};
+
+const Placement kPlacements[] = {
+    {"title", kTitle, {14, 7, 524, 15}},
+    {"upper text", kUpperText, {35, 55, 514, 35}},
+    {"lower text", kLowerText, {200, 170, 354, 60}},
+    {"close button", kCloseButton, {552, 11, 20, 17}},
+    {"action button", kAction, {312, 380, 111, 22}},
+    {"finish button", kFinish, {312, 380, 111, 22}},
+    {"Cancel button", kCancel, {451, 380, 111, 22}},
+    // The box's width is its picture's and its caption's: not fixed here.
+    {"launch box", kLaunchBox, {200, 235, -1, 28}},
+    {"progress bar", kProgressBar, {205, 235, 339, 30}},
+};
+
+TEST_F(WizardTest, ReadyPageOfTheInstallAndItsCloseButton) {
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+
+    // The texts, from the English language module.
+    EXPECT_EQ(InstallTitle(), wizard.Title());
+    EXPECT_EQ(InstallTitle(), wizard.Text(kTitle));
+    for (auto [id, text] : {std::pair{kUpperText, 5}, {kLowerText, 4}, {kAction, 1}, {kCancel, 2},
+                            {kFinish, 3}, {kLaunchBox, 20}}) {
+        ASSERT_FALSE(Ui(text).empty()) << text;
+        EXPECT_EQ(Ui(text), wizard.Text(id)) << "control " << id;
+    }
+
+    // The background's size, centred; its shape less the magenta corners.
+    const RECT frame = wizard.Frame();
+    EXPECT_EQ(584, frame.right - frame.left);
+    EXPECT_EQ(411, frame.bottom - frame.top);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSCREEN) / 2 - 584 / 2, frame.left);
+    EXPECT_EQ(::GetSystemMetrics(SM_CYSCREEN) / 2 - 411 / 2, frame.top);
+    EXPECT_EQ(584L * 411 - 71, wizard.RegionArea());
+    for (const Placement& expected : kPlacements) {
+        const RECT place = wizard.Place(expected.id);
+        EXPECT_EQ(expected.place.left, place.left) << expected.name;
+        EXPECT_EQ(expected.place.top, place.top) << expected.name;
+        if (expected.place.right >= 0) {
+            if (expected.place.right >= 0) {
+            EXPECT_EQ(expected.place.right, place.right) << expected.name << " width";
+        }
+        }
+        EXPECT_EQ(expected.place.bottom, place.bottom) << expected.name << " height";
+    }
+
+    for (int id : {kAction, kCancel, kCloseButton}) {
+        EXPECT_TRUE(wizard.Visible(id)) << id;
+        EXPECT_TRUE(wizard.Enabled(id)) << id;
+    }
+    for (int id : {kFinish, kProgressBar, kLaunchBox}) EXPECT_FALSE(wizard.Visible(id)) << id;
+
+    // The close button asks to close, as the system menu would: the wizard
+    // ends and nothing was installed.
+    wizard.Click(kCloseButton);
+    EXPECT_NE(-1, setup.Wait(30000));
+    EXPECT_FALSE(test::FileExists(product_.installDir));
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<WORD>*>(languages)->push_back(language);
+    return TRUE;
+}
+
+// Spoils a bitmap of a program file, in every language it has: what is
+// left cannot be loaded as a bitmap.
+bool SpoilBitmap(const std::wstring& program, int id) {
+    std::vector<WORD> languages;
+    {
+        fw::Module module(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        if (!module.Get()) return false;
+        ::EnumResourceLanguagesW(module.Get(), RT_BITMAP, MAKEINTRESOURCEW(id), &CollectLanguage,
+                                 reinterpret_cast<LONG_PTR>(&languages));
+    }
+    HANDLE update = ::BeginUpdateResourceW(program.c_str(), FALSE);
+    if (!update || languages.empty()) return false;
+    char spoiled[4] = {};
+    for (WORD language : languages)
+        ::UpdateResourceW(update, RT_BITMAP, MAKEINTRESOURCEW(id), language, spoiled, sizeof spoiled);
+    if (!::EndUpdateResourceW(update, FALSE)) return false;
+    fw::Module changed(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    HRSRC resource = changed.Get() ? ::FindResourceW(changed.Get(), MAKEINTRESOURCEW(id), RT_BITMAP) : nullptr;
+    return resource && ::SizeofResource(changed.Get(), resource) == sizeof spoiled;
+}
+
+// A setup.exe whose background bitmap cannot be loaded says so, then shows the
+// wizard in its template's size, centred, as a plain rectangle.
+TEST_F(WizardTest, WithoutItsBackgroundTheWizardSaysSoAndKeepsItsTemplateSize) {
+    ASSERT_TRUE(SpoilBitmap(medium_ + L"\\setup.exe", 130));
+    test::Process setup(Setup());
+    HWND box = WaitForWindow(setup.Id(), L"Arrayvane");
+    ASSERT_NE(nullptr, box) << "no message box";
+    wchar_t text[256] = {};
+    ::GetDlgItemTextW(box, 0xFFFF, text, 256);  // the box's text is its static 0xFFFF
+    EXPECT_STREQ(L"Error loading bitmap", text);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    const RECT frame = wizard.Frame();
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    EXPECT_GT(width, 200);
+    EXPECT_GT(height, 100);
+    EXPECT_NE(584, width);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2, frame.left);
+    EXPECT_EQ(::GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, frame.top);
+    EXPECT_EQ(-1, wizard.RegionArea()) << "a window without a background has no region";
+    EXPECT_EQ(Ui(5), wizard.Text(kUpperText));
+
+    ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(-1, setup.Wait(30000));
+}
+
+TEST_F(WizardTest, InstallShowsProgressThenFinishedAndLaunchesOnceTheWizardHasGone) {
+    InstallAndStartTheApplication();
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    wizard.Click(kAction);
+
+    // The progress page: closing the running application takes a second,
+    // so the page and the bar's first steps are seen.
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Text(kLowerText) == Ui(6) || wizard.Visible(kFinish); }));
+    ASSERT_FALSE(wizard.Visible(kFinish)) << "the progress page was never seen";
+    EXPECT_TRUE(wizard.Visible(kProgressBar));
+    EXPECT_EQ(Ui(16), wizard.Text(kUpperText));
+    EXPECT_EQ(Ui(6), wizard.Text(kLowerText));
+    for (int id : {kAction, kCancel, kCloseButton}) EXPECT_FALSE(wizard.Enabled(id)) << id;
+    const int first = wizard.BarPosition();
+    // The end notice sets 100; climbing means a step short of that.
+    bool climbed = false;
+    test::WaitFor([&] {
+        const int now = wizard.BarPosition();
+        climbed = now > first && now <= 95;
+        return climbed || wizard.Visible(kFinish);
+    });
+    EXPECT_TRUE(climbed) << "the bar stood at " << first;
+
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Visible(kFinish); }, kProcedureMs));
+    EXPECT_EQ(Ui(7), wizard.Text(kUpperText));
+    EXPECT_EQ(Ui(8), wizard.Text(kLowerText));
+    EXPECT_TRUE(wizard.Visible(kLaunchBox));
+    EXPECT_TRUE(wizard.Checked(kLaunchBox));
+    EXPECT_FALSE(wizard.Visible(kProgressBar));
+    EXPECT_FALSE(wizard.Visible(kAction));
+    EXPECT_FALSE(wizard.Enabled(kCancel));
+    EXPECT_TRUE(wizard.Enabled(kCloseButton));
+    EXPECT_EQ(nullptr, ApplicationWindow()) << "the earlier application was not closed";
+
+    wizard.Click(kFinish);
+    bool wizardGoneFirst = false;
+    EXPECT_TRUE(test::WaitFor([&] {
+        if (!ApplicationWindow()) return false;
+        wizardGoneFirst = !wizard.Exists();
+        return true;
+    })) << "the application never came";
+    EXPECT_TRUE(wizardGoneFirst);
+    EXPECT_NE(-1, setup.Wait());
+}
+
+TEST_F(WizardTest, UntickingTheLaunchBoxStartsNothing) {
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    ClickActionAndWaitForTheEndPage(wizard, setup.Id());
+    ASSERT_TRUE(wizard.Checked(kLaunchBox));
+
+    wizard.Click(kLaunchBox);
+    EXPECT_TRUE(test::WaitFor([&] { return !wizard.Checked(kLaunchBox); }));
+    wizard.Click(kFinish);
+    EXPECT_NE(-1, setup.Wait());
+    // A launch happens before the process ends, so by now it would be logged.
+    EXPECT_TRUE(test::FileExists(product_.Installed(L"KXRaidSetup.exe")));
+    EXPECT_FALSE(ApplicationStarted());
+}
+
+TEST_F(WizardTest, FailedInstallShowsTheFailedPageAndItsFinishLaunchesNothing) {
+    // On NT 6 the service cannot be registered without its tool; before
+    // NT 6 the application itself cannot be copied.
+    const bool nt6 = test::ExpectedNt6() == 1;
+    ASSERT_TRUE(::DeleteFileW((medium_ + (nt6 ? L"\\Application\\ArrSvcSetup.exe" : L"\\Application\\KXRaidSetup.exe")).c_str()));
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    const bool failBox = ClickActionAndWaitForTheEndPage(wizard, setup.Id());
+    EXPECT_EQ(nt6, failBox);
+
+    EXPECT_EQ(Ui(9), wizard.Text(kUpperText));
+    EXPECT_EQ(Ui(8), wizard.Text(kLowerText));
+    EXPECT_TRUE(wizard.Visible(kProgressBar));
+    EXPECT_FALSE(wizard.Visible(kLaunchBox));
+    EXPECT_FALSE(wizard.Visible(kAction));
+    EXPECT_FALSE(wizard.Enabled(kCancel));
+    EXPECT_TRUE(wizard.Enabled(kCloseButton));
+
+    wizard.Click(kFinish);
+    EXPECT_NE(-1, setup.Wait());
+    EXPECT_FALSE(ApplicationStarted());
+}
+
+TEST_F(WizardTest, UninstallWizardRemovesTheProductAndItsScriptTheUninstaller) {
+    InstallAndStartTheApplication();
+    ASSERT_TRUE(test::FileExists(product_.Installed(L"Uninstall\\setup.exe")));
+    test::Process setup(Uninstaller());
+    WizardWindow wizard(WaitForWindow(setup.Id(), UninstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    EXPECT_EQ(UninstallTitle(), wizard.Text(kTitle));
+    EXPECT_EQ(Ui(11), wizard.Text(kUpperText));
+    EXPECT_EQ(Ui(12), wizard.Text(kLowerText));
+    EXPECT_EQ(Ui(10), wizard.Text(kAction));
+    EXPECT_EQ(L"", wizard.Text(kLaunchBox));
+
+    wizard.Click(kAction);
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Text(kLowerText) == Ui(13) || wizard.Visible(kFinish); }));
+    ASSERT_FALSE(wizard.Visible(kFinish)) << "the progress page was never seen";
+    EXPECT_TRUE(wizard.Visible(kProgressBar));
+    EXPECT_EQ(Ui(17), wizard.Text(kUpperText));
+    EXPECT_EQ(Ui(13), wizard.Text(kLowerText));
+    for (int id : {kAction, kCancel, kCloseButton}) EXPECT_FALSE(wizard.Enabled(id)) << id;
+
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Visible(kFinish); }, kProcedureMs));
+    EXPECT_EQ(Ui(15), wizard.Text(kUpperText));
+    EXPECT_EQ(Ui(8), wizard.Text(kLowerText));
+    EXPECT_TRUE(wizard.Visible(kProgressBar));
+    EXPECT_EQ(100, wizard.BarPosition());
+    EXPECT_FALSE(wizard.Visible(kLaunchBox));
+    EXPECT_FALSE(wizard.Enabled(kCancel));
+    EXPECT_FALSE(test::FileExists(product_.Installed(L"KXRaidSetup.exe")));
+
+    wizard.Click(kFinish);
+    EXPECT_NE(-1, setup.Wait());
+    // Once the uninstaller has ended, its script takes its folder and itself.
+    EXPECT_TRUE(test::WaitFor([&] {
+        return !test::FileExists(product_.Installed(L"Uninstall")) &&
+               !test::FileExists(product_.Installed(L"KxUninst.bat"));
+    }, 60000));
+    EXPECT_FALSE(ApplicationStarted());
+}
+
+TEST_F(WizardTest, CancelOnTheUninstallReadyPageRemovesNothing) {
+    SilentInstall();
+    test::Process setup(Uninstaller());
+    WizardWindow wizard(WaitForWindow(setup.Id(), UninstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    wizard.Click(kCancel);
+    EXPECT_NE(-1, setup.Wait());
+    // The script would have been written before the process ended.
+    EXPECT_FALSE(test::FileExists(product_.Installed(L"KxUninst.bat")));
+    EXPECT_TRUE(test::FileExists(product_.Installed(L"KXRaidSetup.exe")));
+    EXPECT_TRUE(test::FileExists(product_.Installed(L"Uninstall\\setup.exe")));
+}
+
+// Under Wine the window follows injected pointer events with a lag of an
+// event or so: a drag is taken to have moved the window when it went the
+// pointer's way by at least half the distance and not beyond it.
+constexpr int kDragStep = 4;
+
+bool MovedAlong(const RECT& frame, const RECT& start, int dx, int dy) {
+    auto along = [](int moved, int wanted) {
+        return (moved > 0) == (wanted > 0) && std::abs(moved) * 2 >= std::abs(wanted) &&
+               std::abs(moved) <= std::abs(wanted) + kDragStep;
+    };
+    return along(frame.left - start.left, dx) && along(frame.top - start.top, dy);
+}
+
+// Presses the left button at a point of the client area, moves the pointer
+// by (dx, dy) in small steps and releases it there.
+void Drag(const WizardWindow& wizard, POINT from, int dx, int dy) {
+    const POINT press = test::ScreenPoint(wizard.Hwnd(), from);
+    test::MouseMove(press);
+    test::MouseDown(press);
+    const int steps = std::max(std::abs(dx), std::abs(dy)) / kDragStep;
+    for (int step = 1; step <= steps; ++step)
+        test::MouseMove(POINT{press.x + dx * step / steps, press.y + dy * step / steps});
+    test::MouseUp(POINT{press.x + dx, press.y + dy});
+}
+
+TEST_F(WizardTest, DraggingTheBodyMovesTheWindowAndPressingAButtonDoesNot) {
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+
+    // A press on the Cancel button, dragged off it before the release: the
+    // window stays, and the button does not fire.
+    const RECT start = wizard.Frame();
+    const RECT cancel = wizard.Place(kCancel);
+    Drag(wizard, POINT{cancel.left + cancel.right / 2, cancel.top + cancel.bottom / 2}, -80, -60);
+    EXPECT_FALSE(test::WaitFor([&] { const RECT now = wizard.Frame();
+        return !::EqualRect(&start, &now) || !wizard.Exists(); }, 3000))
+        << "moved to " << wizard.Frame().left << "," << wizard.Frame().top;
+
+    // A press on the bare background left of the lower text moves it.
+    Drag(wizard, POINT{100, 300}, 60, 40);
+    EXPECT_TRUE(test::WaitFor([&] { return MovedAlong(wizard.Frame(), start, 60, 40); }, 10000))
+        << "stands at " << wizard.Frame().left << "," << wizard.Frame().top;
+
+    ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(-1, setup.Wait(30000));
+}
+
+} // namespace

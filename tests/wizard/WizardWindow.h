@@ -1,0 +1,55 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace wizard {
+
+// The wizard's control ids.
+enum : int {
+    kFinish = IDOK,
+    kCancel = IDCANCEL,
+    kAction = 1000,
+    kUpperText = 1001,
+    kLowerText = 1002,
+    kProgressBar = 1003,
+    kCloseButton = 1004,
+    kTitle = 1005,
+    kLaunchBox = 1008,
+};
+
+// The wizard window of another process, read and driven from the test
+// through window messages and real mouse input.
+class WizardWindow {
+public:
+    explicit WizardWindow(HWND hwnd) : hwnd_(hwnd) {}
+    HWND Hwnd() const { return hwnd_; }
+    bool Exists() const { return ::IsWindow(hwnd_) != FALSE; }
+
+    HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+    bool Visible(int id) const { return ::IsWindowVisible(Item(id)) != FALSE; }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    bool Checked(int id) const;
+    std::wstring Text(int id) const;
+    std::wstring Title() const;
+    // Left, top, width and height in the dialog's client area.
+    RECT Place(int id) const;
+    RECT Frame() const;
+    int BarPosition() const;
+    // Pixels inside the window's region.
+    long RegionArea() const;
+
+    // A real click at the centre of the control.
+    void Click(int id) const;
+
+private:
+    HWND hwnd_;
+};
+
+// The process's visible top-level window of that title, polled for with a deadline.
+HWND WaitForWindow(DWORD processId, const std::wstring& title, DWORD timeoutMs = 30000);
+
+// A string of a language module, read as data.
+std::wstring ModuleText(const std::wstring& modulePath, UINT id);
+
+} // namespace wizard

@@ -1,0 +1,25 @@
+#pragma once
+#include <windows.h>
+
+// What the wizard does with one progress notice: a pure description that
+// the dialog carries out.
+struct NoticeEffect {
+    bool known = false;        // notices other than 1 to 6 change nothing
+    bool beginProgress = false;  // progress page: bar reset and shown, three buttons off, timer on
+    bool stopTimer = false;
+    bool barFull = false;        // the bar jumps to 100
+    bool installFinished = false;  // bar hidden, launch box shown and ticked
+    bool endPage = false;        // action hidden, Cancel off, close on, finish shown
+    UINT upperText = 0;          // string ids
+    UINT lowerText = 0;
+};
+
+// The notice is the low byte of wParam; `success` is lParam of an end notice.
+NoticeEffect DescribeNotice(WPARAM notice, LPARAM success);
+
+// The controls' places in pixels, for a client area `width` wide.
+struct WizardLayout {
+    RECT title, upper, lower, progress;  // left, top, width, height in right, bottom
+    POINT close, action, finish, cancel, launchBox;
+};
+WizardLayout ComputeWizardLayout(int width);
