@@ -91,7 +91,7 @@ protected:
 };
 
 // Delivers messages until `done` holds or the deadline passes.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
 // Delivers what is queued now and what that brings, for a short while.
 void PumpPending();
 
