@@ -9,21 +9,60 @@ const wchar_t kSelfDeleteScriptName[] = L"KxUninst.bat";
 
 namespace {
 
-// Encodes `path` in `codePage` only when it decodes back to the same text.
-bool EncodeExactly(const wchar_t* path, UINT codePage, std::string& out) {
-    int length = ::lstrlenW(path);
-    if (length == 0) return false;
-    BOOL usedDefault = FALSE;
-    bool utf = codePage == CP_UTF8 || codePage == CP_UTF7;
-    int bytes = ::WideCharToMultiByte(codePage, utf ? 0 : WC_NO_BEST_FIT_CHARS, path, length,
-                                      nullptr, 0, nullptr, utf ? nullptr : &usedDefault);
-    if (bytes <= 0 || usedDefault) return false;
-    out.assign(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(codePage, utf ? 0 : WC_NO_BEST_FIT_CHARS, path, length, &out[0], bytes,
-                          nullptr, nullptr);
-    std::wstring back(static_cast<size_t>(length) + 1, L'\0');
-    int chars = ::MultiByteToWideChar(codePage, 0, out.data(), bytes, &back[0], length + 1);
-    return chars == length && back.compare(0, length, path) == 0;
+// Appends to a ScriptText; once anything fails to fit or to encode, every
+// later call fails too.
+class ScriptWriter {
+public:
+    ScriptWriter(ScriptText& text, UINT codePage) : text_(text), codePage_(codePage) {
+        text_.length = 0;
+    }
+
+    bool Add(const char* line) {
+        int length = ::lstrlenA(line);
+        if (!ok_ || length > Room()) return ok_ = false;
+        ::CopyMemory(text_.bytes + text_.length, line, static_cast<size_t>(length));
+        text_.length += length;
+        return true;
+    }
+
+    bool AddNumber(int value) {
+        char digits[16];
+        ::wsprintfA(digits, "%d", value);
+        return Add(digits);
+    }
+
+    // Adds `path` encoded in the code page, only when it decodes back to the
+    // same text.
+    bool AddPath(const wchar_t* path) {
+        if (!ok_) return false;
+        int length = ::lstrlenW(path);
+        if (length == 0 || static_cast<size_t>(length) >= kPathChars) return ok_ = false;
+        BOOL usedDefault = FALSE;
+        bool utf = codePage_ == CP_UTF8 || codePage_ == CP_UTF7;
+        char* out = text_.bytes + text_.length;
+        int bytes = ::WideCharToMultiByte(codePage_, utf ? 0 : WC_NO_BEST_FIT_CHARS, path, length,
+                                          out, Room(), nullptr, utf ? nullptr : &usedDefault);
+        if (bytes <= 0 || usedDefault) return ok_ = false;
+        wchar_t back[kPathChars];
+        int chars = ::MultiByteToWideChar(codePage_, 0, out, bytes, back, kPathChars);
+        if (chars != length || ::memcmp(back, path, sizeof(wchar_t) * length) != 0) return ok_ = false;
+        text_.length += bytes;
+        return true;
+    }
+
+    bool Ok() const { return ok_; }
+
+private:
+    int Room() const { return static_cast<int>(sizeof(text_.bytes)) - text_.length; }
+
+    ScriptText& text_;
+    UINT codePage_;
+    bool ok_ = true;
+};
+
+bool EncodesExactly(const wchar_t* path, UINT codePage) {
+    ScriptText scratch;
+    return ScriptWriter(scratch, codePage).AddPath(path);
 }
 
 struct ScriptPaths {
@@ -41,54 +80,46 @@ bool ComposePaths(const wchar_t* dir, ScriptPaths& p) {
 }
 
 bool ScriptFolderForm(const wchar_t* installDir, UINT codePage, wchar_t* out) {
-    std::string unused;
-    if (EncodeExactly(installDir, codePage, unused)) return CopyText(out, kPathChars, installDir);
+    if (EncodesExactly(installDir, codePage)) return CopyText(out, kPathChars, installDir);
     DWORD length = ::GetShortPathNameW(installDir, out, kPathChars);
-    return length > 0 && length < kPathChars && EncodeExactly(out, codePage, unused);
+    return length > 0 && length < kPathChars && EncodesExactly(out, codePage);
 }
 
-bool WriteWholeFile(const wchar_t* path, const std::string& text) {
+bool WriteWholeFile(const wchar_t* path, const ScriptText& text) {
     fw::Handle file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return false;
     DWORD written = 0;
-    return ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
+    return ::WriteFile(file.Get(), text.bytes, static_cast<DWORD>(text.length), &written, nullptr) &&
+           written == static_cast<DWORD>(text.length);
 }
 
 } // namespace
 
-bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, std::string& text, int tries) {
+bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, ScriptText& text, int tries) {
     ScriptPaths p;
-    std::string dir, uninstallDir, setupExe, setupIni, script;
-    if (!ComposePaths(installDir, p) || !EncodeExactly(installDir, codePage, dir) ||
-        !EncodeExactly(p.uninstallDir, codePage, uninstallDir) ||
-        !EncodeExactly(p.setupExe, codePage, setupExe) ||
-        !EncodeExactly(p.setupIni, codePage, setupIni) ||
-        !EncodeExactly(p.script, codePage, script)) {
-        return false;
-    }
-    const std::string crlf = "\r\n";
-    text = "set KX_TRIES=0" + crlf +
-           ":DEL_DIR" + crlf +
-           // A pause between tries, and an end to them: a file held open by
-           // another program must not keep a hidden loop spinning for ever.
-           "set /a KX_TRIES+=1" + crlf +
-           "IF %KX_TRIES% GTR " + std::to_string(tries) + " GOTO :EOF" + crlf +
-           "ping -n 2 127.0.0.1 >nul" + crlf +
-           "rd /s /q \"" + uninstallDir + "\"" + crlf +
-           "IF EXIST \"" + setupExe + "\" GOTO DEL_DIR" + crlf +
-           "IF EXIST \"" + setupIni + "\" GOTO DEL_DIR" + crlf +
-           "rd \"" + dir + "\"" + crlf +
-           "del \"" + script + "\"" + crlf;
-    return true;
+    if (!ComposePaths(installDir, p)) return false;
+    ScriptWriter w(text, codePage);
+    w.Add("set KX_TRIES=0\r\n");
+    w.Add(":DEL_DIR\r\n");
+    // A pause between tries, and an end to them: a file held open by
+    // another program must not keep a hidden loop spinning for ever.
+    w.Add("set /a KX_TRIES+=1\r\n");
+    w.Add("IF %KX_TRIES% GTR "), w.AddNumber(tries), w.Add(" GOTO :EOF\r\n");
+    w.Add("ping -n 2 127.0.0.1 >nul\r\n");
+    w.Add("rd /s /q \""), w.AddPath(p.uninstallDir), w.Add("\"\r\n");
+    w.Add("IF EXIST \""), w.AddPath(p.setupExe), w.Add("\" GOTO DEL_DIR\r\n");
+    w.Add("IF EXIST \""), w.AddPath(p.setupIni), w.Add("\" GOTO DEL_DIR\r\n");
+    w.Add("rd \""), w.AddPath(installDir), w.Add("\"\r\n");
+    w.Add("del \""), w.AddPath(p.script), w.Add("\"\r\n");
+    return w.Ok();
 }
 
 bool WriteSelfDeleteScript(const SetupConfig& config) {
     if (InstallFolderProblem(config)) return false;
     UINT codePage = ::GetOEMCP();
     wchar_t folder[kPathChars];
-    std::string text;
+    ScriptText text;
     if (!ScriptFolderForm(config.InstallDir, codePage, folder) ||
         !ComposeSelfDeleteScript(folder, codePage, text)) {
         return false;

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
+#include <string_view>
 
 #include "engine/SetupConfig.h"
 
@@ -14,12 +14,21 @@ extern const wchar_t kSelfDeleteScriptName[];  // "KxUninst.bat"
 // for the uninstaller's process to end.
 constexpr int kSelfDeleteScriptTries = 60;
 
+// The script's bytes. Five paths of at most MAX_PATH characters, each at
+// most 3 bytes a character in any code page cmd.exe reads, and the fixed
+// lines fit with room to spare.
+struct ScriptText {
+    char bytes[8192];
+    int length = 0;
+    std::string_view View() const { return std::string_view(bytes, static_cast<size_t>(length)); }
+};
+
 // The script's text for installDir, its lines ending with CR LF, the paths
 // encoded in `codePage` (the console's, in which cmd.exe reads it). False
 // when a path cannot be written there exactly: a script must never name a
 // folder other than installDir. `tries` bounds its attempts to remove the
 // Uninstall folder.
-bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, std::string& text,
+bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, ScriptText& text,
                              int tries = kSelfDeleteScriptTries);
 
 // Writes the script into InstallDir and starts it hidden. The paths are

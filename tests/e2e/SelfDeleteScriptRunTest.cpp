@@ -21,9 +21,9 @@ protected:
         ASSERT_TRUE(::CreateDirectoryW((installDir_ + L"\\Uninstall").c_str(), nullptr));
         test::WriteTextFile(setupExe_, "uninstaller");
         test::WriteTextFile(installDir_ + L"\\Uninstall\\setup.ini", "[Startup]\r\n");
-        std::string text;
+        ScriptText text;
         ASSERT_TRUE(ComposeSelfDeleteScript(installDir_.c_str(), ::GetOEMCP(), text, kTries));
-        test::WriteTextFile(script_, text);
+        test::WriteTextFile(script_, std::string(text.View()));
     }
     // Runs the script to its end; the milliseconds it took, or -1 when it
     // did not end within the deadline.

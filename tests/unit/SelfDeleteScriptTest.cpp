@@ -10,7 +10,7 @@ const UINT kUsOem = 437;
 const UINT kWestern = 1252;
 
 TEST(SelfDeleteScriptTest, LoopsUntilTheUninstallerIsGoneThenRemovesFolderAndItself) {
-    std::string text;
+    ScriptText text;
     ASSERT_TRUE(ComposeSelfDeleteScript(L"C:\\Program Files\\HBC71K", kUsOem, text));
     EXPECT_EQ("set KX_TRIES=0\r\n"
               ":DEL_DIR\r\n"
@@ -22,20 +22,20 @@ TEST(SelfDeleteScriptTest, LoopsUntilTheUninstallerIsGoneThenRemovesFolderAndIts
               "IF EXIST \"C:\\Program Files\\HBC71K\\Uninstall\\setup.ini\" GOTO DEL_DIR\r\n"
               "rd \"C:\\Program Files\\HBC71K\"\r\n"
               "del \"C:\\Program Files\\HBC71K\\KxUninst.bat\"\r\n",
-              text);
+              text.View());
 }
 
 TEST(SelfDeleteScriptTest, WritesCharactersInTheConsoleCodePage) {
-    std::string text;
+    ScriptText text;
     ASSERT_TRUE(ComposeSelfDeleteScript(L"C:\\Program Files\\Caf\u00e9", kUsOem, text));
     // cp437 holds "é" as 0x82, not as its UTF-16 low byte 0xE9.
-    EXPECT_NE(std::string::npos, text.find("rd \"C:\\Program Files\\Caf\x82\"\r\n"));
+    EXPECT_NE(std::string_view::npos, text.View().find("rd \"C:\\Program Files\\Caf\x82\"\r\n"));
     ASSERT_TRUE(ComposeSelfDeleteScript(L"C:\\Program Files\\Caf\u00e9", kWestern, text));
-    EXPECT_NE(std::string::npos, text.find("rd \"C:\\Program Files\\Caf\xe9\"\r\n"));
+    EXPECT_NE(std::string_view::npos, text.View().find("rd \"C:\\Program Files\\Caf\xe9\"\r\n"));
 }
 
 TEST(SelfDeleteScriptTest, RefusesPathsTheCodePageCannotHoldExactly) {
-    std::string text = "untouched";
+    ScriptText text;
     // CJK is not in cp437; "ā" would best-fit to "a" in 1252 and name
     // another folder; U+0163 cast to a byte would be "c".
     EXPECT_FALSE(ComposeSelfDeleteScript(L"C:\\Program Files\\Arrayvane \u9663\u5217", kUsOem, text));
@@ -46,7 +46,7 @@ TEST(SelfDeleteScriptTest, RefusesPathsTheCodePageCannotHoldExactly) {
 
 TEST(SelfDeleteScriptTest, RefusesFolderTooLongForItsScriptPath) {
     std::wstring dir = L"C:\\" + std::wstring(250, L'd');
-    std::string text;
+    ScriptText text;
     EXPECT_FALSE(ComposeSelfDeleteScript(dir.c_str(), kUsOem, text));
 }
 
