@@ -8,9 +8,17 @@
 #include "app/SetupCommandLine.h"
 #include "engine/Compat.h"
 #include "engine/Install.h"
+#include "engine/Messages.h"
 #include "engine/Platform.h"
 #include "engine/SelfDeleteScript.h"
 #include "wizard/WizardDialog.h"
+
+namespace {
+// The exit codes: 0 when the run did its job.
+constexpr int kExitFailed = 1;
+// As Windows Installer reports another install in progress.
+constexpr int kExitAlreadyRunning = 1618;
+} // namespace
 
 void LowerCaseAscii(wchar_t* text) {
     for (; *text; ++text) {
@@ -21,11 +29,20 @@ void LowerCaseAscii(wchar_t* text) {
 SetupApp::SetupApp() : mutex_(L"Arrayvane") { std::memset(&config_, 0, sizeof config_); }
 
 bool SetupApp::InitInstance() {
-    if (!mutex_.Acquire()) return false;
+    // Another copy is at work: this one did nothing, which a deployment
+    // tool must not take for success.
+    if (!mutex_.Acquire()) {
+        SetExitCode(kExitAlreadyRunning);
+        return false;
+    }
 
     wchar_t programPath[kPathChars] = {};
     DWORD length = ::GetModuleFileNameW(nullptr, programPath, kPathChars);
-    if (length == 0 || length >= kPathChars) return false;
+    if (length == 0 || length >= kPathChars) {
+        ShowFailure(L"Fail to get the installer's own path!");
+        SetExitCode(kExitFailed);
+        return false;
+    }
     wchar_t sourceDir[kPathChars];
     GetDirectoryPart(programPath, sourceDir);
     LowerCaseAscii(programPath);
@@ -56,11 +73,18 @@ bool SetupApp::InitInstance() {
 
 void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath) {
     LanguageModule = LoadLanguageModule(lowerCasedPath);
-    if (!LanguageModule) return;
+    // Without its texts the wizard cannot be shown; ending without a word
+    // would look like success.
+    if (!LanguageModule) {
+        ShowFailure(L"Fail to load the language resource module!");
+        SetExitCode(kExitFailed);
+        return;
+    }
 
     WizardDialog wizard(sourceDir, UninstallMode, nullptr);
     INT_PTR result = wizard.DoModal();
     uninstallRan_ = wizard.UninstallProcedureRan();
+    if (wizard.ProcedureFailed()) SetExitCode(kExitFailed);
     if (result == IDOK && LaunchAfterFinish == 1) LaunchApplication(sourceDir, nullptr);
 }
 

@@ -1,8 +1,11 @@
 #include "engine/Install.h"
 
+#include <initializer_list>
+
 #include "engine/Compat.h"
 #include "engine/FileTables.h"
 #include "engine/InstallFolder.h"
+#include "engine/Messages.h"
 #include "engine/Platform.h"
 #include "engine/Process.h"
 #include "engine/Registry.h"
@@ -47,6 +50,25 @@ bool CopyApplicationFile(const wchar_t* sourceDir, const SetupConfig& config, co
                     FormatPath(to, L"%s\\%s", config.InstallDir, name), to);
 }
 
+// What the install needs from the medium, looked at before anything is
+// written: the installer under its own name and the English language
+// module (the copy in Uninstall runs with them, so without them the
+// installation could not be removed again), the application, and room in
+// every source path. True when all is there.
+bool MediumComplete(const wchar_t* sourceDir, const SetupConfig& config) {
+    wchar_t path[kPathChars];
+    for (const wchar_t* name : {L"setup.exe", LanguageModuleTable[0]}) {
+        if (!FormatPath(path, L"%s%s", sourceDir, name) || !PathExists(path)) return false;
+    }
+    for (const auto& entry : ImageFileTable) {
+        if (!FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", entry)) return false;
+    }
+    return FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", kServiceTool) &&
+           FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", L"mingwm10.dll") &&
+           FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", config.APPFileName) &&
+           PathExists(path);
+}
+
 void CopyImages(const wchar_t* sourceDir, const SetupConfig& config) {
     wchar_t images[kPathChars];
     if (FormatPath(images, L"%s\\Images", config.InstallDir)) ::CreateDirectoryW(images, nullptr);
@@ -66,27 +88,49 @@ void MakeShortcuts(const SetupConfig& config, const wchar_t* applicationPath) {
         CreateGroupShortcut(config.AppName, uninstaller, L"Uninstall", L"delpkg");
 }
 
-} // namespace
+struct CopyOutcome {
+    bool filesCopied;   // the uninstaller and the application are in place
+    bool registered;    // the registry entries were written
+};
 
-bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config) {
+CopyOutcome CopyAndRegister(const wchar_t* sourceDir, const SetupConfig& config) {
     wchar_t uninstallDir[kPathChars];
-    bool ok = FormatPath(uninstallDir, L"%s\\%s", config.InstallDir, L"Uninstall");
-    if (ok) CreateFolders(config, uninstallDir);
+    if (FormatPath(uninstallDir, L"%s\\%s", config.InstallDir, L"Uninstall")) CreateFolders(config, uninstallDir);
 
-    ok = CopyUninstaller(sourceDir, config) && ok;
+    // Without its uninstaller an installation could not be removed again:
+    // no uninstall entry may name a missing one, so nothing more is done.
+    if (!CopyUninstaller(sourceDir, config)) {
+        ShowFailure(L"Fail to copy the uninstaller!");
+        return {false, false};
+    }
     wchar_t from[kPathChars], to[kPathChars];
     CopyOver(FormatPath(from, L"%s%s", sourceDir, L"setup.ini"), from,
              FormatPath(to, L"%s\\%s", config.InstallDir, L"setup.ini"), to);
     CopyApplicationFile(sourceDir, config, L"mingwm10.dll");
-    ok = CopyApplicationFile(sourceDir, config, config.APPFileName) && ok;
+    bool copied = CopyApplicationFile(sourceDir, config, config.APPFileName);
     CopyImages(sourceDir, config);
     if (IsNt6) CopyApplicationFile(sourceDir, config, kServiceTool);
 
-    return WriteRegistryEntries(config) && ok;
+    // The entries come even after a failed copy: the uninstaller is in
+    // place, and its entry lets the user remove what was copied.
+    bool registered = WriteRegistryEntries(config);
+    if (!copied) ShowFailure(L"Fail to copy the application files!");
+    return {copied, registered};
+}
+
+} // namespace
+
+bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config) {
+    CopyOutcome outcome = CopyAndRegister(sourceDir, config);
+    return outcome.filesCopied && outcome.registered;
 }
 
 bool InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
     if (!CheckInstallFolder(config)) return false;
+    if (!MediumComplete(sourceDir, config)) {
+        ShowFailure(L"Fail to read the installation files!");
+        return false;
+    }
 
     wchar_t serviceTool[kPathChars];
     if (IsNt6 && FormatPath(serviceTool, L"%s\\%s", config.InstallDir, kServiceTool) &&
@@ -95,21 +139,27 @@ bool InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
     }
     CloseRunningApplication(config.AppName);
 
-    bool copied = CopyInstallFiles(sourceDir, config);
+    // A failed copy has been reported; a service or shortcuts for an
+    // application that is not there would only point at nothing. A failed
+    // registry write has been reported too, and the install goes on.
+    const CopyOutcome outcome = CopyAndRegister(sourceDir, config);
+    if (!outcome.filesCopied) return false;
     if (IsNt6 && !RegisterService(config.InstallDir)) return false;
 
     wchar_t applicationPath[kPathChars];
     if (!FormatPath(applicationPath, L"%s\\%s", config.InstallDir, config.APPFileName)) return false;
     MakeShortcuts(config, applicationPath);
     if (IsNt6) MarkCompatibilityPersisted(applicationPath);
-    return copied;
+    return outcome.registered;
 }
 
 int SilentInstall(const wchar_t* sourceDir) {
     SetupConfig config;
     ReadSetupConfig(sourceDir, config);
     bool installed = InstallApplication(sourceDir, config);
-    if (config.LaunchAPInSilentMode == 1) LaunchApplication(sourceDir, &config);
+    // After a failed install the application is not started: it would be
+    // an old copy, or none at all.
+    if (installed && config.LaunchAPInSilentMode == 1) LaunchApplication(sourceDir, &config);
     return installed ? 0 : 1;
 }
 

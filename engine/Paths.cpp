@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cwchar>
+#include <initializer_list>
 
 #include "framework/Handle.h"
 
@@ -31,13 +32,59 @@ void GetDirectoryPart(const wchar_t* path, wchar_t* out) {
     out[length] = L'\0';
 }
 
+namespace {
+
+wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; }
+
+// The name's part before its first dot, less trailing spaces, equals `word`
+// (ignoring case).
+bool StemIs(const wchar_t* name, size_t stemLength, const wchar_t* word) {
+    size_t length = std::wcslen(word);
+    if (stemLength != length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (UpperAscii(name[i]) != word[i]) return false;
+    }
+    return true;
+}
+
+// CON, PRN, AUX, NUL, COM0-9 and LPT0-9 (also with the superscript digits
+// 1 to 3), CONIN$ and CONOUT$ name devices in every folder, whatever
+// extension follows them: "nul.exe" opens the null device, not a file.
+bool IsDeviceName(const wchar_t* name) {
+    size_t stem = 0;
+    while (name[stem] && name[stem] != L'.') ++stem;
+    while (stem > 0 && name[stem - 1] == L' ') --stem;
+    for (const wchar_t* word : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (StemIs(name, stem, word)) return true;
+    }
+    if (stem != 4) return false;
+    const wchar_t last = name[3];
+    const bool digit = (last >= L'0' && last <= L'9') || last == 0x00B9 || last == 0x00B2 || last == 0x00B3;
+    return digit && (StemIs(name, 3, L"COM") || StemIs(name, 3, L"LPT"));
+}
+
+// "~" and a digit: the form of a short (8.3) name, which may be another
+// folder's alias ("COMMON~1" for "Common Files").
+bool LooksLikeShortName(const wchar_t* name) {
+    for (const wchar_t* c = name; *c; ++c) {
+        if (c[0] == L'~' && c[1] >= L'0' && c[1] <= L'9') return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool IsPlainName(const wchar_t* name) {
     if (!name || !name[0]) return false;
     if (std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0) return false;
     for (const wchar_t* c = name; *c; ++c) {
         if (*c < 32 || std::wcschr(L"\\/:*?\"<>|", *c)) return false;
     }
-    return true;
+    // Windows drops trailing dots and spaces from a name, so "App." would
+    // be another folder than the one the name says.
+    const wchar_t last = name[std::wcslen(name) - 1];
+    if (last == L'.' || last == L' ') return false;
+    return !IsDeviceName(name) && !LooksLikeShortName(name);
 }
 
 bool CopyText(wchar_t* out, size_t chars, const wchar_t* src) {

@@ -20,10 +20,12 @@ bool FormatPath(wchar_t (&out)[N], const wchar_t* format, Args... args) {
 // characters). A path without a backslash gives the empty string.
 void GetDirectoryPart(const wchar_t* path, wchar_t* out);
 
-// True for one plain file or folder name: not empty, not "." or "..", and
+// True for one plain file or folder name: not empty, not "." or "..",
 // without separators, a drive colon, wildcards, quotes or control
-// characters. Anything else could reach outside the installation folder or
-// break a quoted command line.
+// characters, not ending in a dot or a space, not a device name (CON,
+// NUL, COM1, also with an extension) and not in the form of a short name
+// ("~" and a digit). Anything else could reach outside the installation
+// folder, name a device or another folder, or break a quoted command line.
 bool IsPlainName(const wchar_t* name);
 
 // Copies `src` into `out` when it fits (NUL included); otherwise leaves

@@ -181,7 +181,11 @@ void WizardDialog::OnCancel() {
 void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
     const NoticeEffect effect = DescribeNotice(notice, success);
     if (!effect.known) return;
-    if ((notice & 0xFF) == PROGRESS_UNINSTALL_BEGIN) uninstallRan_ = true;
+    const WPARAM kind = notice & 0xFF;
+    if (kind == PROGRESS_UNINSTALL_BEGIN) uninstallRan_ = true;
+    if (kind == PROGRESS_INSTALL_FAILED || kind == PROGRESS_UNINSTALL_FAILED ||
+        ((kind == PROGRESS_INSTALL_END || kind == PROGRESS_UNINSTALL_END) && !success))
+        failed_ = true;
     if (effect.beginProgress) {
         ::SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         ::SendMessageW(progressBar_, PBM_SETSTEP, 5, 0);

@@ -22,6 +22,8 @@ public:
     // True once this dialog's worker has begun the uninstall procedure:
     // only then may the program remove the uninstaller's folder as it exits.
     bool UninstallProcedureRan() const { return uninstallRan_; }
+    // True once the worker has reported that its procedure failed.
+    bool ProcedureFailed() const { return failed_; }
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -70,6 +72,7 @@ private:
     bool working_ = false;
     bool workerStarted_ = false;
     bool uninstallRan_ = false;
+    bool failed_ = false;
 };
 
 // The window title: AppName and the mode's suffix; empty for an empty name.

@@ -295,7 +295,15 @@ TEST_F(InstallTest, MissingImagesAreSkipped) {
 
 TEST_F(InstallTest, InstallerUnderAnotherNameFails) {
     ASSERT_TRUE(::MoveFileW((medium_ + L"\\setup.exe").c_str(), (medium_ + L"\\install.exe").c_str()));
-    EXPECT_NE(0, SilentInstall(L"install.exe"));
+    // Its copy in Uninstall could not be made: refused before anything is
+    // written, so no uninstall entry names a missing uninstaller.
+    test::Process setup(L"\"" + medium_ + L"\\install.exe\" s");
+    HWND box = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return (box = test::FindProcessWindow(setup.Id(), L"Fail")) != nullptr; }));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_NE(0, setup.Wait());
+    EXPECT_FALSE(test::FileExists(installDir_));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
 }
 
 TEST_F(InstallTest, EmptyFolderNameIsRefusedWithAMessage) {

@@ -86,21 +86,26 @@ TEST_F(LanguageTest, LanguageWithoutModuleSpeaksEnglish) {
     EXPECT_EQ(L"Cancel", labels.second);
 }
 
-TEST_F(LanguageTest, NoModuleBesideTheProgramShowsNoWindowAndEnds) {
+TEST_F(LanguageTest, NoModuleBesideTheProgramShowsAFailMessageInsteadOfTheWizard) {
     for (const wchar_t* language : {L"ENU", L"CHT", L"CHS", L"JPN", L"DEU", L"KOR", L"FRA", L"ITA", L"RUS",
                                     L"ESN", L"SVE", L"NLD", L"PTB"})
         RemoveModule(language);
     test::Process setup(Setup(L""));
     ASSERT_TRUE(setup.Started());
-    bool windowSeen = false;
+    bool windowSeen = false, failBox = false;
     int exitCode = -1;
-    // Watch for a window for as long as the program runs.
+    // Watch for a window for as long as the program runs; answer its box.
     EXPECT_TRUE(test::WaitFor([&] {
         windowSeen = windowSeen || test::FindProcessWindow(setup.Id(), L"Arrayvane - Installation Wizard");
+        if (HWND box = test::FindProcessWindow(setup.Id(), L"Fail")) {
+            failBox = true;
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
         exitCode = setup.Wait(0);
         return exitCode != -1;
     }));
-    EXPECT_EQ(0, exitCode);
+    EXPECT_NE(0, exitCode);
+    EXPECT_TRUE(failBox);
     EXPECT_FALSE(windowSeen);
 }
 

@@ -83,7 +83,9 @@ TEST_F(ConfigTest, LaunchFlagIsZeroOrOne) {
 }
 
 TEST_F(ConfigTest, UnsafeNamesAreTakenAsEmpty) {
-    for (const char* name : {"..", ".", "..\\..\\Windows", "C:\\Windows", "a/b", "x:y"}) {
+    // A quoted value keeps its trailing space; an unquoted one loses it.
+    for (const char* name : {"..", ".", "..\\..\\Windows", "C:\\Windows", "a/b", "x:y", "App.",
+                             "\"App \"", "CON", "nul.exe", "COM1", "PROGRA~1"}) {
         WriteIni(std::string("[Customized_Setting]\r\nAPPFolderName=") + name +
                  "\r\nAPPFileName=" + name + "\r\n");
         SetupConfig config = Read();

@@ -72,6 +72,20 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{L"..\\Windows", false}, NameCase{L"a/b", false},
                       NameCase{L"C:", false}, NameCase{L"C:\\Windows", false},
                       NameCase{L"a\"b", false}, NameCase{L"*", false},
-                      NameCase{L"a\tb", false}));
+                      NameCase{L"a\tb", false},
+                      // Names Windows alters: trailing dots and spaces go.
+                      NameCase{L"App.", false}, NameCase{L"App ", false}, NameCase{L"App. .", false},
+                      NameCase{L" App", true}, NameCase{L"App.exe", true},
+                      // Device names, in any case and with any extension.
+                      NameCase{L"CON", false}, NameCase{L"nul", false}, NameCase{L"Aux", false},
+                      NameCase{L"PRN", false}, NameCase{L"COM1", false}, NameCase{L"lpt9", false},
+                      NameCase{L"COM\u00b9", false}, NameCase{L"CONIN$", false},
+                      NameCase{L"CON.txt", false}, NameCase{L"nul.exe", false},
+                      NameCase{L"COM1.tar.gz", false}, NameCase{L"NUL .txt", false},
+                      NameCase{L"CONSOLE", true}, NameCase{L"COM10", true}, NameCase{L"NULL.exe", true},
+                      NameCase{L"ICON.ico", true}, NameCase{L"COM", true},
+                      // Short-name aliases could name another folder.
+                      NameCase{L"COMMON~1", false}, NameCase{L"PROGRA~2.EXE", false},
+                      NameCase{L"Tilde~Name", true}));
 
 } // namespace

@@ -281,14 +281,14 @@ TEST_F(WizardTest, UntickingTheLaunchBoxStartsNothing) {
 
 TEST_F(WizardTest, FailedInstallShowsTheFailedPageAndItsFinishLaunchesNothing) {
     // On NT 6 the service cannot be registered without its tool; before
-    // NT 6 the application itself cannot be copied.
+    // NT 6 the medium lacks the application. Either is a "Fail" message.
     const bool nt6 = test::ExpectedNt6() == 1;
     ASSERT_TRUE(::DeleteFileW((medium_ + (nt6 ? L"\\Application\\ArrSvcSetup.exe" : L"\\Application\\KXRaidSetup.exe")).c_str()));
     test::Process setup(Setup());
     WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
     ASSERT_TRUE(wizard.Exists());
     const bool failBox = ClickActionAndWaitForTheEndPage(wizard, setup.Id());
-    EXPECT_EQ(nt6, failBox);
+    EXPECT_TRUE(failBox);
 
     EXPECT_EQ(Ui(9), wizard.Text(kUpperText));
     EXPECT_EQ(Ui(8), wizard.Text(kLowerText));
