@@ -1,0 +1,75 @@
+// A reinstall over an installation that resists: a file it cannot
+// replace, an application that will not close or does not answer, a
+// service tool that never ends. Each run ends by itself; where the new
+// files could not all be copied it says so, and the uninstall entry still
+// names an uninstaller that exists.
+#include "tests/hostile/HostileTest.h"
+
+#include <memory>
+
+namespace hostile {
+namespace {
+
+class ReinstallTest : public HostileTest {
+protected:
+    void InstallOnce() {
+        RunOutcome first = Run(L"s");
+        ASSERT_EQ(0u, first.exitCode);
+        ASSERT_TRUE(first.failMessages.empty());
+    }
+
+    // Starts the installed application in a stand-in mode and waits for
+    // its window.
+    void StartApplication(const wchar_t* mode) {
+        test::ScopedEnv standinMode(L"AV_STANDIN_MODE", mode);
+        application_ = std::make_unique<test::Process>(L"\"" + Installed(L"KXRaidSetup.exe") + L"\"");
+        ASSERT_TRUE(test::WaitFor([&] { return ::FindWindowW(nullptr, product_->appName.c_str()) != nullptr; }));
+    }
+
+    // The reinstall could not replace the running application: it says
+    // so, and leaves an installation its uninstaller can remove.
+    void ExpectFailedCopyReported(const RunOutcome& outcome) const {
+        EXPECT_NE(0u, outcome.exitCode);
+        ASSERT_EQ(1u, outcome.failMessages.size());
+        EXPECT_NE(std::wstring::npos, outcome.failMessages[0].find(L"copy the application"))
+            << Narrow(outcome.failMessages[0]);
+        ExpectUninstallEntryUsable();
+    }
+
+    std::unique_ptr<test::Process> application_;
+};
+
+TEST_F(ReinstallTest, ReadOnlyTargetFileIsReportedAndTheUninstallerStays) {
+    InstallOnce();
+    ASSERT_TRUE(::SetFileAttributesW(Installed(L"KXRaidSetup.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    ExpectFailedCopyReported(Run(L"s"));
+    // The file keeps its attribute: the installer does not force its way.
+    EXPECT_NE(0u, ::GetFileAttributesW(Installed(L"KXRaidSetup.exe").c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(ReinstallTest, ApplicationIgnoringCloseIsReportedWithoutHanging) {
+    InstallOnce();
+    StartApplication(L"ignore-close");
+    ExpectFailedCopyReported(Run(L"s", 60000));
+    EXPECT_NE(nullptr, ::FindWindowW(nullptr, product_->appName.c_str()));
+}
+
+TEST_F(ReinstallTest, HungApplicationWindowIsReportedWithoutHanging) {
+    InstallOnce();
+    StartApplication(L"hang");
+    ExpectFailedCopyReported(Run(L"s", 60000));
+}
+
+TEST_F(ReinstallTest, ServiceToolThatNeverEndsDoesNotHoldTheInstall) {
+    InstallOnce();
+    // Every command of the tool from now on takes ten minutes.
+    test::ScopedEnv slowTool(L"AV_STANDIN_DELAY_MS", L"600000");
+    // On NT 6 the install gives "-k" and "-u" their bounded wait each.
+    ExpectInstalled(Run(L"s", 150000));
+    if (test::ExpectedNt6()) {
+        EXPECT_FALSE(ProcessesUnder(product_->installDir).empty()) << "the tool ran";
+    }
+}
+
+} // namespace
+} // namespace hostile

@@ -1,0 +1,62 @@
+// Uninstalls that find less than an installation: the product already
+// removed once, or its files removed by hand. The uninstaller ends by
+// itself, removes what is left and touches nothing else.
+#include "tests/hostile/HostileTest.h"
+
+namespace hostile {
+namespace {
+
+class UninstallTest : public HostileTest {
+protected:
+    void InstallOnce() {
+        RunOutcome first = Run(L"s");
+        ASSERT_EQ(0u, first.exitCode);
+        ASSERT_TRUE(first.failMessages.empty());
+    }
+
+    // Runs the uninstall wizard of that command line to its end.
+    void UninstallWith(const std::wstring& commandLine) {
+        WizardClicker wizard(product_->appName + L" - Uninstallation Wizard");
+        RunOutcome outcome = RunCommand(commandLine, 120000, &wizard);
+        EXPECT_TRUE(wizard.Seen());
+        EXPECT_EQ(0u, outcome.exitCode);
+        EXPECT_TRUE(outcome.failMessages.empty());
+    }
+
+    void ExpectRemoved() const {
+        EXPECT_FALSE(KeyExists(product_->uninstallKey));
+        EXPECT_FALSE(test::FileExists(Installed(L"KXRaidSetup.exe")));
+        EXPECT_FALSE(test::FileExists(product_->desktopLink));
+        EXPECT_FALSE(test::FileExists(product_->group));
+        if (test::ExpectedNt6()) {
+            EXPECT_TRUE(test::WaitFor([&] { return test::ServiceState(product_->serviceName) == 0; }, 30000));
+        }
+        // The self-delete script takes the uninstaller's folder once it has ended.
+        EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(Installed(L"Uninstall")); }, 60000));
+    }
+};
+
+TEST_F(UninstallTest, RunTwiceRemovesOnceAndThenFindsNothingToBreak) {
+    InstallOnce();
+    // A copy of the uninstaller kept elsewhere, run after the first uninstall.
+    const std::wstring kept = dir_ / L"kept uninstaller";
+    test::CopyTree(Installed(L"Uninstall"), kept);
+    UninstallWith(UninstallerCommand());
+    ExpectRemoved();
+    UninstallWith(L"\"" + kept + L"\\setup.exe\" delpkg");
+    ExpectRemoved();
+    // Its own folder lies outside the installation: it stays.
+    EXPECT_TRUE(test::FileExists(kept + L"\\setup.exe"));
+}
+
+TEST_F(UninstallTest, FilesRemovedByHandAreNoObstacle) {
+    InstallOnce();
+    for (const wchar_t* name : {L"KXRaidSetup.exe", L"mingwm10.dll", L"setup.ini"})
+        ASSERT_TRUE(::DeleteFileW(Installed(name).c_str())) << Narrow(name);
+    test::RemoveTree(Installed(L"Images"));
+    UninstallWith(UninstallerCommand());
+    ExpectRemoved();
+}
+
+} // namespace
+} // namespace hostile
