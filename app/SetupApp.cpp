@@ -84,7 +84,8 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     WizardDialog wizard(sourceDir, UninstallMode, nullptr);
     INT_PTR result = wizard.DoModal();
     uninstallRan_ = wizard.UninstallProcedureRan();
-    if (wizard.ProcedureFailed()) SetExitCode(kExitFailed);
+    procedureFailed_ = wizard.ProcedureFailed();
+    if (procedureFailed_) SetExitCode(kExitFailed);
     if (result == IDOK && LaunchAfterFinish == 1) LaunchApplication(sourceDir, nullptr);
 }
 
@@ -94,8 +95,9 @@ int SetupApp::ExitInstance() {
         ::FreeLibrary(LanguageModule);
         LanguageModule = nullptr;
     }
-    // A run that never uninstalled (cancelled, or no language module) must
-    // leave the uninstaller of an installation that stays in place.
-    if (UninstallMode == 1 && uninstallRan_) WriteSelfDeleteScript(config_);
+    // A run that never uninstalled (cancelled, or no language module), or
+    // whose uninstall failed, must leave the uninstaller of an installation
+    // that stays in place.
+    if (UninstallMode == 1 && uninstallRan_ && !procedureFailed_) WriteSelfDeleteScript(config_);
     return WinApp::ExitInstance();
 }

@@ -23,6 +23,8 @@ private:
     // Set once this run's uninstall procedure has run: only then may exit
     // remove the uninstaller's folder.
     bool uninstallRan_ = false;
+    // Set when this run's procedure reported a failure.
+    bool procedureFailed_ = false;
 };
 
 // Lower-cases the letters A to Z in place, leaving every other character.

@@ -28,7 +28,9 @@ void DeleteInstalledFiles(const SetupConfig& config) {
     DeleteInstalled(config, L"setup.ini");
     for (const auto& entry : ImageFileTable) DeleteInstalled(config, entry);
     if (IsNt6) DeleteInstalled(config, kServiceTool);
-    RemoveRegistryEntries(config);
+    // While the application stays (a file that could not be deleted), so
+    // does its entry: with it and the uninstaller the user can try again.
+    if (!ApplicationRemains(config)) RemoveRegistryEntries(config);
 }
 
 bool UninstallApplication(const SetupConfig& config) {

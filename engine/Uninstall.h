@@ -8,5 +8,6 @@
 bool UninstallApplication(const SetupConfig& config);
 
 // Deletes the installed files (not the Images folder, the Uninstall folder
-// or InstallDir itself), then the registry entries.
+// or InstallDir itself), then the registry entries, unless the application
+// executable could not be deleted.
 void DeleteInstalledFiles(const SetupConfig& config);

@@ -10,12 +10,14 @@ namespace {
 class ConcurrencyTest : public HostileTest {};
 
 TEST_F(ConcurrencyTest, TwoSetupsAtOnceInstallOnceAndNeitherBreaks) {
-    RunOutcome second;
+    Watch();
+    RunOutcome first, second;
+    std::thread one([&] { first = RunSetup(Setup(L"s")); });
     std::thread other([&] { second = RunSetup(Setup(L"s")); });
-    RunOutcome first = Run(L"s");
+    one.join();
     other.join();
-    EXPECT_TRUE(second.ended);
-    EXPECT_FALSE(IsCrashCode(second.exitCode));
+    ExpectEndedCleanly(first, Setup(L"s"), 120000);
+    ExpectEndedCleanly(second, Setup(L"s"), 120000);
     // Each ended either by installing or by finding the other at work;
     // unless one was done before the other began, exactly one installed.
     for (const RunOutcome* run : {&first, &second}) {

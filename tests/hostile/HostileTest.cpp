@@ -51,6 +51,18 @@ void HostileTest::TearDown() {
 }
 
 void HostileTest::CleanUp() const {
+    // The service goes first, by the service manager: ended by force, its
+    // process would leave the manager waiting for it. A service tool still
+    // registering or starting it is let finish first (bounded), or the
+    // manager would not stop it.
+    if (test::ExpectedNt6()) {
+        test::WaitFor([&] {
+            DWORD state = test::ServiceState(product_->serviceName);
+            if (state == SERVICE_RUNNING || state == SERVICE_STOPPED) return true;
+            return state == 0 && ProcessesUnder(product_->installDir).empty();
+        }, 20000);
+    }
+    test::DeleteService(product_->serviceName);
     EndProcessesUnder(product_->installDir);
     EndProcessesUnder(medium_);
     product_->RemoveAll();
@@ -71,19 +83,27 @@ RunOutcome HostileTest::Run(const std::wstring& args, DWORD deadlineMs, WindowHa
     return RunCommand(Setup(args), deadlineMs, handler);
 }
 
+void HostileTest::Watch() {
+    if (taken_) return;
+    before_ = sentinels_->Take();
+    taken_ = true;
+}
+
 RunOutcome HostileTest::RunCommand(const std::wstring& commandLine, DWORD deadlineMs, WindowHandler* handler) {
-    if (!taken_) {
-        before_ = sentinels_->Take();
-        taken_ = true;
-    }
+    Watch();
     RunOutcome outcome = RunSetup(commandLine, deadlineMs, handler);
+    ExpectEndedCleanly(outcome, commandLine, deadlineMs);
+    return outcome;
+}
+
+void HostileTest::ExpectEndedCleanly(const RunOutcome& outcome, const std::wstring& commandLine,
+                                     DWORD deadlineMs) const {
     EXPECT_TRUE(outcome.ended) << "still running after " << deadlineMs << " ms: " << Narrow(commandLine);
     EXPECT_FALSE(IsCrashCode(outcome.exitCode)) << "crashed: 0x" << std::hex << outcome.exitCode;
     // Nothing of setup.exe outlives its run (the application or the
     // service tool it starts may).
     for (const std::wstring& folder : {medium_, Installed(L"Uninstall")})
         EXPECT_TRUE(ProcessesUnder(folder).empty()) << "left running from " << Narrow(folder);
-    return outcome;
 }
 
 void HostileTest::WriteIniWith(const std::string& customizedLines) const {

@@ -30,6 +30,10 @@ protected:
     RunOutcome Run(const std::wstring& args, DWORD deadlineMs = 120000, WindowHandler* handler = nullptr);
     RunOutcome RunCommand(const std::wstring& commandLine, DWORD deadlineMs = 120000,
                           WindowHandler* handler = nullptr);
+    // Takes the sentinels, if this case has not yet.
+    void Watch();
+    // The checks of Run() on a run made otherwise.
+    void ExpectEndedCleanly(const RunOutcome& outcome, const std::wstring& commandLine, DWORD deadlineMs) const;
 
     // The setup.ini of the medium, as bytes.
     void WriteIni(const std::string& bytes) const { test::WriteTextFile(medium_ + L"\\setup.ini", bytes); }

@@ -1,6 +1,5 @@
-// A reinstall over an installation that resists: a file it cannot
-// replace, an application that will not close or does not answer, a
-// service tool that never ends. Each run ends by itself; where the new
+// A reinstall over an installation that resists: an application that
+// will not close or does not answer, a service tool that never ends. Each run ends by itself; where the new
 // files could not all be copied it says so, and the uninstall entry still
 // names an uninstaller that exists.
 #include "tests/hostile/HostileTest.h"
@@ -38,14 +37,6 @@ protected:
 
     std::unique_ptr<test::Process> application_;
 };
-
-TEST_F(ReinstallTest, ReadOnlyTargetFileIsReportedAndTheUninstallerStays) {
-    InstallOnce();
-    ASSERT_TRUE(::SetFileAttributesW(Installed(L"KXRaidSetup.exe").c_str(), FILE_ATTRIBUTE_READONLY));
-    ExpectFailedCopyReported(Run(L"s"));
-    // The file keeps its attribute: the installer does not force its way.
-    EXPECT_NE(0u, ::GetFileAttributesW(Installed(L"KXRaidSetup.exe").c_str()) & FILE_ATTRIBUTE_READONLY);
-}
 
 TEST_F(ReinstallTest, ApplicationIgnoringCloseIsReportedWithoutHanging) {
     InstallOnce();

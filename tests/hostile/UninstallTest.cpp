@@ -58,5 +58,19 @@ TEST_F(UninstallTest, FilesRemovedByHandAreNoObstacle) {
     ExpectRemoved();
 }
 
+TEST_F(UninstallTest, ReadOnlyTargetFileFailsAndKeepsTheWayToTryAgain) {
+    InstallOnce();
+    ASSERT_TRUE(::SetFileAttributesW(Installed(L"KXRaidSetup.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    WizardClicker wizard(product_->appName + L" - Uninstallation Wizard");
+    RunOutcome outcome = RunCommand(UninstallerCommand(), 120000, &wizard);
+    EXPECT_TRUE(wizard.Seen());
+    EXPECT_NE(0u, outcome.exitCode);
+    EXPECT_TRUE(test::FileExists(Installed(L"KXRaidSetup.exe")));
+    // The entry and the uninstaller it names are still there, also once
+    // any script the uninstaller might have left would have run.
+    EXPECT_FALSE(test::WaitFor([&] { return test::FileExists(Installed(L"KxUninst.bat")); }, 3000));
+    ExpectUninstallEntryUsable();
+}
+
 } // namespace
 } // namespace hostile

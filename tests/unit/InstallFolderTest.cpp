@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/InstallFolder.h"
+#include "engine/Messages.h"
+#include "engine/Platform.h"
+#include "engine/Registry.h"
+#include "engine/Uninstall.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+SetupConfig Config(const std::wstring& installDir, const std::wstring& file) {
+    SetupConfig config;
+    std::memset(&config, 0, sizeof config);
+    std::wcscpy(config.InstallDir, installDir.c_str());
+    std::wcscpy(config.APPFolderName, installDir.substr(installDir.rfind(L'\\') + 1).c_str());
+    std::wcscpy(config.APPFileName, file.c_str());
+    std::wcscpy(config.AppName, L"Arrayvane Unit");
+    return config;
+}
+
+struct FitCase {
+    const char* name;
+    size_t folderChars;  // the length of InstallDir
+    size_t fileChars;    // the length of APPFileName
+    const wchar_t* problem;  // the key the message names, or null
+};
+
+class InstallFolderFitTest : public ::testing::TestWithParam<FitCase> {};
+
+// The longest path under InstallDir is an image: "\Images\" and 20
+// characters; the application is launched quoted.
+TEST_P(InstallFolderFitTest, RefusesWhatCouldNotBeComposedWhole) {
+    const FitCase& c = GetParam();
+    std::wstring dir = L"C:\\" + std::wstring(c.folderChars - 3, L'f');
+    std::wstring file = std::wstring(c.fileChars - 4, L'a') + L".exe";
+    const wchar_t* problem = InstallFolderProblem(Config(dir, file));
+    if (!c.problem) {
+        EXPECT_EQ(nullptr, problem);
+    } else {
+        ASSERT_NE(nullptr, problem);
+        EXPECT_NE(nullptr, std::wcsstr(problem, c.problem)) << problem;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, InstallFolderFitTest,
+    ::testing::Values(FitCase{"Usual", 40, 15, nullptr},
+                      // 259 in all with "\" and the longest image entry.
+                      FitCase{"FolderAtItsLimit", 259 - 1 - 27, 15, nullptr},
+                      FitCase{"FolderOneTooLong", 259 - 27, 15, L"APPFolderName"},
+                      // 259 in all with "\" and the two quotes.
+                      FitCase{"FileAtItsLimit", 40, 259 - 40 - 3, nullptr},
+                      FitCase{"FileOneTooLong", 40, 259 - 40 - 2, L"APPFileName"}),
+    [](const ::testing::TestParamInfo<FitCase>& info) { return info.param.name; });
+
+// An uninstall that cannot delete the application keeps its entry, so
+// that the uninstaller it names can be run again.
+class KeptEntryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        IsWow64 = 0;
+        IsNt6 = 1;
+        SetMessageSink([](const wchar_t*, const wchar_t*, UINT) {});
+        config_ = Config(dir_.Path(), L"KXRaidSetup.exe");
+        test::WriteTextFile(dir_ / L"KXRaidSetup.exe", "app");
+        ASSERT_TRUE(WriteRegistryEntries(config_));
+    }
+    void TearDown() override {
+        SetMessageSink(nullptr);
+        IsWow64 = DetectWow64();
+        IsNt6 = IsNt6Platform();
+    }
+
+    test::ScratchDir dir_;
+    test::RegistryOverride registry_;
+    SetupConfig config_;
+};
+
+TEST_F(KeptEntryTest, EntryStaysWhileTheApplicationCannotBeDeleted) {
+    HANDLE held = ::CreateFileW((dir_ / L"KXRaidSetup.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    DeleteInstalledFiles(config_);
+    EXPECT_TRUE(UninstallEntryExists(config_));
+    ::CloseHandle(held);
+
+    DeleteInstalledFiles(config_);
+    EXPECT_FALSE(test::FileExists(dir_ / L"KXRaidSetup.exe"));
+    EXPECT_FALSE(UninstallEntryExists(config_));
+}
+
+} // namespace
