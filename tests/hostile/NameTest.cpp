@@ -4,6 +4,8 @@
 // written.
 #include "tests/hostile/HostileTest.h"
 
+#include <ostream>
+
 namespace hostile {
 namespace {
 
@@ -12,6 +14,10 @@ struct BadName {
     const char* key;    // APPFolderName or APPFileName
     std::string value;  // as written in setup.ini
 };
+
+void PrintTo(const BadName& bad, std::ostream* out) {
+    *out << bad.key << "=" << bad.value.substr(0, 40) << (bad.value.size() > 40 ? "..." : "");
+}
 
 class BadNameTest : public HostileTest, public ::testing::WithParamInterface<BadName> {};
 
