@@ -52,17 +52,8 @@ void HostileTest::TearDown() {
 
 void HostileTest::CleanUp() const {
     // The service goes first, by the service manager: ended by force, its
-    // process would leave the manager waiting for it. A service tool still
-    // registering or starting it is let finish first (bounded), or the
-    // manager would not stop it.
-    if (test::ExpectedNt6()) {
-        test::WaitFor([&] {
-            DWORD state = test::ServiceState(product_->serviceName);
-            if (state == SERVICE_RUNNING || state == SERVICE_STOPPED) return true;
-            return state == 0 && ProcessesUnder(product_->installDir).empty();
-        }, 20000);
-    }
-    test::DeleteService(product_->serviceName);
+    // process would leave the manager waiting for it.
+    product_->RemoveService();
     EndProcessesUnder(product_->installDir);
     EndProcessesUnder(medium_);
     product_->RemoveAll();

@@ -82,9 +82,22 @@ void Installation::WriteSetupIni(const std::wstring& medium, int launchInSilentM
                       "\r\n[Startup]\r\nAppName=" + Narrow(appName) + "\r\n");
 }
 
+void Installation::RemoveService() const {
+    // A service tool still registering or starting the service is let
+    // finish first (bounded): the manager would not stop a service that
+    // is still starting, and the clean-up would wait for it in vain.
+    if (ExpectedNt6() && FileExists(Installed(L"ArrSvcSetup.exe"))) {
+        WaitFor([&] {
+            DWORD state = ServiceState(serviceName);
+            return state == SERVICE_RUNNING || state == SERVICE_STOPPED;
+        }, 15000);
+    }
+    DeleteService(serviceName);
+}
+
 void Installation::RemoveAll() const {
     EndApplication(appName);
-    DeleteService(serviceName);
+    RemoveService();
     // A program that has just been ended may hold its files a moment longer.
     WaitFor([&] {
         RemoveTree(installDir);

@@ -17,6 +17,8 @@ struct Installation {
     // A setup.ini for this product in `medium`.
     void WriteSetupIni(const std::wstring& medium, int launchInSilentMode) const;
     void RemoveAll() const;
+    // Stops and deletes the stand-in service, once its tool is done with it.
+    void RemoveService() const;
     std::wstring Installed(const std::wstring& name) const { return installDir + L"\\" + name; }
 
     std::wstring tag, folder, appName, serviceName;
