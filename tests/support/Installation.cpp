@@ -86,12 +86,11 @@ void Installation::RemoveService() const {
     // A service tool still registering or starting the service is let
     // finish first (bounded): the manager would not stop a service that
     // is still starting, and the clean-up would wait for it in vain.
-    if (ExpectedNt6() && FileExists(Installed(L"ArrSvcSetup.exe"))) {
-        WaitFor([&] {
-            DWORD state = ServiceState(serviceName);
-            return state == SERVICE_RUNNING || state == SERVICE_STOPPED;
-        }, 15000);
-    }
+    auto settled = [&] {
+        DWORD state = ServiceState(serviceName);
+        return state == 0 || state == SERVICE_RUNNING || state == SERVICE_STOPPED;
+    };
+    if (!settled()) WaitFor(settled, 15000);
     DeleteService(serviceName);
 }
 
