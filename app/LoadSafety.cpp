@@ -1,0 +1,76 @@
+#include "app/LoadSafety.h"
+
+
+namespace {
+
+using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+
+// From the SDK: the headers for Windows XP lack it.
+const DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+void* Kernel32Function(const char* name) {
+    return reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name));
+}
+
+void PreloadFromSystem32() {
+    wchar_t system[MAX_PATH];
+    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH - 16) return;
+    for (int i = 0; i < kPreloadedDllCount; ++i) {
+        wchar_t path[MAX_PATH];
+        ::lstrcpyW(path, system);
+        ::lstrcatW(path, L"\\");
+        ::lstrcatW(path, kPreloadedDlls[i]);
+        // Kept loaded for the life of the process; a DLL this system lacks
+        // is simply not there to be found.
+        ::LoadLibraryW(path);
+    }
+}
+
+} // namespace
+
+// What the common controls, the shell, COM and the shell-link object load
+// by name after start-up. A DLL's own imports are searched for like any
+// load, the program's folder first where the search is not restricted, so
+// the DLLs others import come before them: oleaut32 before oleacc,
+// propsys and the shell's helpers.
+const wchar_t* const kPreloadedDlls[] = {
+    L"oleaut32.dll", L"version.dll",  L"imm32.dll",    L"usp10.dll",   L"msimg32.dll", L"winmm.dll",
+    L"uxtheme.dll",  L"dwmapi.dll",   L"cryptbase.dll", L"sspicli.dll", L"profapi.dll", L"userenv.dll",
+    L"setupapi.dll", L"apphelp.dll",  L"propsys.dll",  L"oleacc.dll",  L"clbcatq.dll", L"ntmarta.dll",
+    L"msctf.dll",    L"shfolder.dll", L"comdlg32.dll", L"linkinfo.dll", L"ntshrui.dll", L"shdocvw.dll",
+};
+const int kPreloadedDllCount = sizeof kPreloadedDlls / sizeof kPreloadedDlls[0];
+
+DllSearch ChooseDllSearch(DWORD major, DWORD minor, bool hasSetDefaultDllDirectories) {
+    bool windows7OrLater = major > 6 || (major == 6 && minor >= 1);
+    return windows7OrLater && hasSetDefaultDllDirectories ? DllSearch::System32Only
+                                                          : DllSearch::PreloadFromSystem32;
+}
+
+void RestrictDllSearch() {
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(Kernel32Function("SetDefaultDllDirectories"));
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    ::GetVersionExW(&version);
+    bool restricted = ChooseDllSearch(version.dwMajorVersion, version.dwMinorVersion, setDefault != nullptr) ==
+                          DllSearch::System32Only &&
+                      setDefault(kSearchSystem32);
+    if (!restricted) {
+        if (auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(Kernel32Function("SetDllDirectoryW")))
+            setDirectory(L"");
+    }
+    // Even a restricted search leaves the loads that system DLLs resolve
+    // themselves (delay-loaded imports): a DLL already loaded is found by
+    // its name, wherever a later load would have looked.
+    PreloadFromSystem32();
+}
+
+bool DllRedirectionBeside(const wchar_t* programPath) {
+    wchar_t redirection[MAX_PATH + 8];
+    if (::lstrlenW(programPath) >= MAX_PATH) return false;
+    ::lstrcpyW(redirection, programPath);
+    ::lstrcatW(redirection, L".local");
+    return ::GetFileAttributesW(redirection) != INVALID_FILE_ATTRIBUTES;
+}
