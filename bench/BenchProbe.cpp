@@ -281,11 +281,13 @@ int Walk(int argc, wchar_t** argv) {
     const std::wstring upper = walk::ControlText(wizard, 1001);
     if (!Press(wizard, IDOK, [&] { return Ended(process) || !::IsWindowVisible(wizard); }))
         return fail("finish-button-unanswered");
+    const double closed = Now();
     if (!PollFor([&] { return Ended(process); }, kProgramEndsMs)) return fail("no-end");
     const double end = Now();
     DWORD code = 0;
     ::GetExitCodeProcess(process, &code);
     Print("wizard_ms=" + Ms(ready - setup.at) + " work_ms=" + Ms(finished - ready) +
+          " closed_ms=" + Ms(closed - finished) + " exit_ms=" + Ms(end - closed) +
           " total_ms=" + Ms(end - setup.at) + " exit=" + std::to_string(code));
     return 0;
 }
