@@ -12,6 +12,7 @@
 //   reset INSTALL_DIR APP_NAME FOLDER_NAME SERVICE [--await-service]
 //                                removes every trace of an install (ours or
 //                                the NSIS one), reporting what it found
+//   await-service SERVICE        until the service runs (with a deadline)
 #include <windows.h>
 #include <shlobj.h>
 
@@ -428,6 +429,15 @@ int Reset(int argc, wchar_t** argv) {
     return clean ? 0 : 1;
 }
 
+// The service tool's "-i" is not waited for by the installers; what comes
+// next must find the service it registers.
+int AwaitService(const std::wstring& name) {
+    const double start = Now();
+    const bool running = PollFor([&] { return ServiceState(name) == SERVICE_RUNNING; }, kServiceMs);
+    Print(std::string(running ? "" : "error=no-service ") + "waited_ms=" + Ms(Now() - start));
+    return running ? 0 : 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -437,6 +447,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"walk" && argc >= 3) return Walk(argc, argv);
     if (command == L"run" && argc >= 3) return Run(argc, argv);
     if (command == L"reset" && argc >= 6) return Reset(argc, argv);
+    if (command == L"await-service" && argc == 3) return AwaitService(argv[2]);
     Print("usage: bench-probe painted|region|walk|run|reset ...");
     return 2;
 }

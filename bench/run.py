@@ -1,0 +1,476 @@
+#!/usr/bin/python3
+"""bench/run.py RESULTS_JSON
+
+The measurements of script/bench, in one go, side by side, in a fresh
+64-bit Windows 7 prefix under build/bench: our silent install against the
+NSIS peer in both variants, the floor, peak memory, the uninstalls, the time
+to the painted wizard and its region, the growth with the payload, sizes.
+Needs a display (script/bench runs it under xvfb-run) and a built tree.
+Writes every figure and the raw runs to RESULTS_JSON for bench/report.py."""
+import json
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, "build")
+WORK = os.path.join(BUILD, "bench")
+MEDIUM = os.path.join(BUILD, "medium")
+PROBE = os.path.join(BUILD, "tools", "bench-probe.exe")
+PREFIX = os.path.join(WORK, "wine", "win7")
+NSI = os.path.join(ROOT, "bench", "arrayvane.nsi")
+
+# Names of the medium's default setup.ini, which the NSIS peer hard-codes too.
+APP_NAME, FOLDER, SERVICE = "Arrayvane", "HBC71K", "ArrayvaneRaidService"
+INSTALL_DIR = "C:\\Program Files (x86)\\" + FOLDER
+COPY_DIR = "C:\\bench-copy"
+
+RUNS = int(os.environ.get("AV_BENCH_RUNS", "10"))
+SHORT_RUNS = max(5, RUNS // 2)          # the uninstalls and the painted wizard
+PAYLOAD_RUNS = {1: SHORT_RUNS, 100: SHORT_RUNS, 1024: int(os.environ.get("AV_BENCH_GB_RUNS", "3"))}
+MB = 1 << 20
+
+
+def log(text):
+    print("bench: " + text, file=sys.stderr, flush=True)
+
+
+def wine_environment():
+    env = dict(os.environ)
+    # As scripts/wine-env sets it for the project's throw-away prefixes.
+    env.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", LC_ALL="C.UTF-8",
+               WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d")
+    env.pop("WINEARCH", None)
+    return env
+
+
+ENV = wine_environment()
+
+
+def unix_to_windows(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def q(text):
+    """Quoted for the shell that hyperfine runs commands in."""
+    return "'" + text.replace("'", "'\\''") + "'"
+
+
+def run(args, **kw):
+    return subprocess.run(args, env=ENV, check=True, text=True, stdout=subprocess.PIPE, **kw).stdout
+
+
+def probe(*args):
+    """One bench-probe command; its "name=value" pairs as a dict."""
+    out = run(["wine", PROBE] + list(args)).strip().splitlines()
+    line = out[-1] if out else ""
+    pairs = dict(p.split("=", 1) for p in line.split() if "=" in p)
+    if "error" in pairs:
+        raise RuntimeError("bench-probe %s: %s" % (args[0], line))
+    return pairs
+
+
+def reset_command(log_file, await_service):
+    cmd = "wine %s reset %s %s %s %s" % (q(PROBE), q(INSTALL_DIR), APP_NAME, FOLDER, SERVICE)
+    if await_service:
+        cmd += " --await-service"
+    return cmd + " >> " + q(log_file)
+
+
+def reset(await_service=False):
+    args = ["reset", INSTALL_DIR, APP_NAME, FOLDER, SERVICE] + (["--await-service"] if await_service else [])
+    return probe(*args)
+
+
+def median(values):
+    return statistics.median(values) if values else None
+
+
+# ---------------------------------------------------------------- the prefix
+
+def make_prefix():
+    log("a fresh 64-bit Windows 7 prefix in " + PREFIX)
+    if os.path.exists(PREFIX):
+        subprocess.run(["wineserver", "-k"], env=ENV, stderr=subprocess.DEVNULL)
+    shutil.rmtree(os.path.join(WORK, "wine"), ignore_errors=True)
+    # The project's own prefix maker: it leaves one wineserver alive (-p).
+    subprocess.run([os.path.join(ROOT, "scripts", "wine-prefixes"), "create", os.path.join(WORK, "wine"), "win7"],
+                   check=True)
+    # The virtual display has no window manager; a managed window then costs
+    # Wine a 2-second wait for one each time it is hidden (the wizard's end).
+    run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f"],
+        stderr=subprocess.DEVNULL)
+
+
+def end_prefix():
+    subprocess.run(["wineserver", "-k"], env=ENV, stderr=subprocess.DEVNULL)
+
+
+# ------------------------------------------------------------- the NSIS peer
+
+def build_nsis(medium, out_dir):
+    """Both variants of the peer for `medium`: {variant: (path, makensis output)}."""
+    os.makedirs(out_dir, exist_ok=True)
+    built = {}
+    for variant in ("files", "service"):
+        out = os.path.join(out_dir, "arrayvane-nsis-%s.exe" % variant)
+        args = ["makensis", "-V4", "-DMEDIUM=" + medium, "-DOUTFILE=" + out]
+        if variant == "service":
+            args.append("-DSERVICE")
+        text = subprocess.run(args + [NSI], check=True, text=True, stdout=subprocess.PIPE).stdout
+        built[variant] = (out, text)
+    return built
+
+
+def nsis_header(makensis_output):
+    """makensis's own account: output type, compressor, header bytes."""
+    target = re.search(r"writing output \(([\w-]+)\)", makensis_output)
+    compressor = re.search(r"Using (\w+) compression", makensis_output)
+    header = re.search(r"EXE header size:\s+(\d+) / (\d+) bytes", makensis_output)
+    return {
+        "target": target.group(1) if target else None,
+        "compressor": compressor.group(1) if compressor else None,
+        "header_bytes": int(header.group(1)) if header else None,
+    }
+
+
+# ---------------------------------------------------------------- hyperfine
+
+def hyperfine(commands, runs, name, warmup=1):
+    """commands: [(label, command, prepare)]; results by label (seconds)."""
+    out = os.path.join(WORK, name + ".json")
+    args = ["hyperfine", "--style", "basic", "--warmup", str(warmup), "--runs", str(runs), "--export-json", out]
+    for label, command, prepare in commands:
+        args += ["--prepare", prepare or "true"]
+    for label, command, prepare in commands:
+        args += ["--command-name", label, command]
+    subprocess.run(args, env=ENV, check=True, stdout=sys.stderr)
+    with open(out) as f:
+        results = json.load(f)["results"]
+    return {r["command"]: {"median": r["median"], "mean": r["mean"], "stddev": r["stddev"],
+                           "min": r["min"], "max": r["max"], "times": r["times"]} for r in results}
+
+
+def read_resets(path):
+    """The probe's account of what each reset found, one dict a run."""
+    found = []
+    if os.path.exists(path):
+        for line in open(path):
+            found.append(dict(p.split("=", 1) for p in line.split() if "=" in p))
+    return found
+
+
+# ------------------------------------------------------------ measurements
+
+def measure_installs(nsis):
+    log("silent installs against NSIS, %d runs each, with the floor" % RUNS)
+    setup = unix_to_windows(os.path.join(MEDIUM, "setup.exe"))
+    logs = {k: os.path.join(WORK, "reset-%s.log" % k) for k in ("ours", "nsis_service", "nsis_files")}
+    for path in logs.values():
+        if os.path.exists(path):
+            os.remove(path)
+    commands = [
+        ("floor", "wine cmd /c exit", None),
+        ("ours", "wine %s s" % q(setup), reset_command(logs["ours"], True)),
+        # No /D=: wine quotes an argument with spaces, and NSIS takes /D=
+        # only unquoted. The .nsi's InstallDir is the same folder, which
+        # every reset checks.
+        ("nsis_service", "wine %s /S" % q(unix_to_windows(nsis["service"][0])),
+         reset_command(logs["nsis_service"], True)),
+        ("nsis_files", "wine %s /S" % q(unix_to_windows(nsis["files"][0])),
+         reset_command(logs["nsis_files"], False)),
+    ]
+    results = hyperfine(commands, RUNS, "install")
+    reset()
+    # Each reset but the first found what the run before it left.
+    for key, path in logs.items():
+        found = read_resets(path)[1:]
+        results[key]["left"] = found
+    return results
+
+
+def peak_memory(nsis):
+    log("peak memory, %d runs each" % SHORT_RUNS)
+    setup = os.path.join(MEDIUM, "setup.exe")
+    programs = {
+        "floor": (["wine", "cmd", "/c", "exit"], False),
+        "ours": (["wine", setup, "s"], True),
+        "nsis_service": (["wine", nsis["service"][0], "/S"], True),
+        "nsis_files": (["wine", nsis["files"][0], "/S"], False),
+    }
+    peaks = {k: [] for k in programs}
+    for _ in range(SHORT_RUNS):
+        for key, (args, service) in programs.items():
+            result = subprocess.run(["/usr/bin/time", "-f", "%M"] + args, env=ENV, text=True,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=True)
+            peaks[key].append(int(result.stderr.strip().splitlines()[-1]))
+            if key != "floor":
+                reset(await_service=service)
+    return {k: {"median_kb": median(v), "runs_kb": v} for k, v in peaks.items()}
+
+
+def measure_uninstalls(nsis):
+    """Ours through the wizard's buttons, NSIS's uninstaller silently in
+    place (_?=, so that its own process is the one that does the work);
+    each timed by the probe from process start to end, with the probe's own
+    floor (cmd /c exit started the same way)."""
+    log("uninstalls, %d runs each" % SHORT_RUNS)
+    ours_installed = unix_to_windows(os.path.join(MEDIUM, "setup.exe"))
+    uninstall_dir = INSTALL_DIR + "\\Uninstall"
+    runs = {"floor": [], "ours": [], "nsis_service": [], "nsis_files": []}
+    left = {k: [] for k in runs}
+    reset()
+    for _ in range(SHORT_RUNS):
+        runs["floor"].append(probe("run", "C:\\windows\\system32\\cmd.exe /c exit"))
+        run(["wine", ours_installed, "s"])
+        probe("await-service", SERVICE)
+        runs["ours"].append(probe("walk", uninstall_dir + "\\setup.exe", "delpkg"))
+        left["ours"].append(reset(await_service=False))
+        for variant in ("service", "files"):
+            run(["wine", nsis[variant][0], "/S"])
+            if variant == "service":
+                # Its "-i" may still run; the uninstall must find the service.
+                probe("await-service", SERVICE)
+            runs["nsis_" + variant].append(
+                probe("run", '"%s\\uninst.exe" /S _?=%s' % (uninstall_dir, uninstall_dir)))
+            left["nsis_" + variant].append(reset())
+    out = {}
+    for key, values in runs.items():
+        field = "total_ms" if key == "ours" else "run_ms"
+        out[key] = {"median_ms": median([float(v[field]) for v in values]), "runs": values, "left": left[key]}
+    out["ours"]["work_median_ms"] = median([float(v["work_ms"]) for v in runs["ours"]])
+    out["ours"]["wizard_median_ms"] = median([float(v["wizard_ms"]) for v in runs["ours"]])
+    return out
+
+
+def measure_wizard():
+    log("start to the painted wizard, %d runs; the region, %d cuts" % (SHORT_RUNS, 2 * SHORT_RUNS + 1))
+    setup = os.path.join(MEDIUM, "setup.exe")
+    painted = [probe("painted", setup) for _ in range(SHORT_RUNS)]
+    region = probe("region", setup, str(2 * SHORT_RUNS + 1))
+    cuts = [float(v) for v in region["region_ms"].split(",")]
+    result = {
+        "painted_median_ms": median([float(p["painted_ms"]) for p in painted]),
+        "visible_median_ms": median([float(p["visible_ms"]) for p in painted]),
+        "painted_runs": painted,
+        "region_median_ms": median(cuts),
+        "region_runs_ms": cuts,
+        "region_size": [int(region["width"]), int(region["height"])],
+    }
+    result["region_share"] = result["region_median_ms"] / result["painted_median_ms"]
+    return result
+
+
+# ----------------------------------------------------------------- payloads
+
+def pattern_block():
+    # Incompressible, so that no layer can cheat on zeros.
+    return os.urandom(MB)
+
+
+def write_file(path, size, block):
+    with open(path, "ab") as f:
+        left = size
+        while left > 0:
+            n = min(left, len(block))
+            f.write(block[:n])
+            left -= n
+
+
+def make_payload_medium(total_mb, block):
+    """A copy of the medium whose Application folder holds about total_mb MB:
+    the application and its DLL each grow by 45 % of it (data appended after
+    the program, which Windows ignores), the 109 images share the other 10 %.
+    The service tool stays as built, since the install runs it."""
+    medium = os.path.join(WORK, "payload", "%dmb" % total_mb)
+    shutil.rmtree(medium, ignore_errors=True)
+    shutil.copytree(MEDIUM, medium)
+    app = os.path.join(medium, "Application")
+    total = total_mb * MB
+    for name in ("KXRaidSetup.exe", "mingwm10.dll"):
+        write_file(os.path.join(app, name), int(total * 0.45), block)
+    images = sorted(os.listdir(os.path.join(app, "Images")))
+    each = int(total * 0.10) // len(images)
+    for name in images:
+        write_file(os.path.join(app, "Images", name), each, block)
+    app_bytes = sum(os.path.getsize(os.path.join(d, f)) for d, _, fs in os.walk(app) for f in fs)
+    medium_bytes = sum(os.path.getsize(os.path.join(d, f)) for d, _, fs in os.walk(medium) for f in fs)
+    return medium, app_bytes, medium_bytes, len(images)
+
+
+def measure_payloads(floor_s):
+    need = 3 * 1024 * MB + 512 * MB
+    free = shutil.disk_usage(BUILD).free
+    sizes = [1, 100, 1024] if free > need else [1, 100]
+    log("payload growth: %s MB (%.1f GB free)" % (sizes, free / 1024 / MB))
+    block = pattern_block()
+    copy_unix = os.path.join(PREFIX, "drive_c", COPY_DIR[3:])
+    out = {"free_bytes": free, "skipped_1gb": 1024 not in sizes, "cases": {}}
+    for total_mb in sizes:
+        medium, app_bytes, medium_bytes, images = make_payload_medium(total_mb, block)
+        setup = unix_to_windows(os.path.join(medium, "setup.exe"))
+        resets = os.path.join(WORK, "reset-payload.log")
+        commands = [
+            ("ours", "wine %s s" % q(setup), reset_command(resets, True)),
+            # The physical limit: the same medium copied by the system's own
+            # tool, in the same prefix, from the same place to the same disk.
+            ("copy", "wine cmd /c xcopy /e /i /q /y %s %s" % (q(unix_to_windows(medium)), q(COPY_DIR)),
+             "rm -rf " + q(copy_unix)),
+        ]
+        runs = PAYLOAD_RUNS[total_mb]
+        result = hyperfine(commands, runs, "payload-%dmb" % total_mb)
+        reset()
+        shutil.rmtree(copy_unix, ignore_errors=True)
+        shutil.rmtree(medium, ignore_errors=True)
+        case = {"runs": runs, "application_bytes": app_bytes, "medium_bytes": medium_bytes, "images": images}
+        for key in ("ours", "copy"):
+            r = result[key]
+            above = r["median"] - floor_s
+            case[key] = {"median": r["median"], "above_floor": above, "times": r["times"],
+                         "mb_per_s": (app_bytes / MB) / above if above > 0 else None}
+        case["ratio_throughput"] = (case["copy"]["above_floor"] / case["ours"]["above_floor"]
+                                    if case["ours"]["above_floor"] > 0 else None)
+        out["cases"]["%dmb" % total_mb] = case
+    shutil.rmtree(os.path.join(WORK, "payload"), ignore_errors=True)
+    return out
+
+
+# -------------------------------------------------------------------- pauses
+
+def count_pauses():
+    """The pauses that the service tool's runs bring: the stand-in logs each
+    of its command lines (AV_STANDIN_LOG), and the engine pauses 1000 ms
+    after every "-k" and "-u" it starts (engine/Process.cpp). One install and
+    one uninstall, as measured."""
+    log_unix = os.path.join(PREFIX, "drive_c", "bench-standin.log")
+    env = dict(ENV, AV_STANDIN_LOG="C:\\bench-standin.log")
+    counts = {}
+
+    def tool_lines():
+        if not os.path.exists(log_unix):
+            return []
+        with open(log_unix, encoding="utf-8", errors="replace") as f:
+            lines = [l.strip() for l in f if "ArrSvcSetup" in l]
+        os.remove(log_unix)
+        return lines
+
+    reset()
+    tool_lines()
+    subprocess.run(["wine", os.path.join(MEDIUM, "setup.exe"), "s"], env=env, check=True)
+    lines = tool_lines()
+    counts["install"] = {"tool_runs": [l.split()[-1] for l in lines],
+                         "pauses": sum(l.endswith((" -k", " -u")) for l in lines)}
+    probe("await-service", SERVICE)
+    subprocess.run(["wine", PROBE, "walk", INSTALL_DIR + "\\Uninstall\\setup.exe", "delpkg"], env=env,
+                   check=True, stdout=subprocess.DEVNULL)
+    lines = tool_lines()
+    counts["uninstall"] = {"tool_runs": [l.split()[-1] for l in lines],
+                           "pauses": sum(l.endswith((" -k", " -u")) for l in lines)}
+    reset()
+    return counts
+
+
+# -------------------------------------------------------------------- sizes
+
+def pe_sizes(path):
+    out = subprocess.run([sys.executable, os.path.join(ROOT, "scripts", "pe-sizes"), "--json", path],
+                         check=True, text=True, stdout=subprocess.PIPE).stdout
+    return json.loads(out)[0]
+
+
+def sizes(nsis):
+    info = nsis_header(nsis["files"][1])
+    stub_name = {"x86-unicode": "x86-unicode", "x86-ansi": "x86-ansi"}.get(info["target"], info["target"])
+    stub = "/usr/share/nsis/Stubs/%s-%s" % (info["compressor"], stub_name)
+    return {
+        "ours": pe_sizes(os.path.join(MEDIUM, "setup.exe")),
+        "language_modules": {f: os.path.getsize(os.path.join(MEDIUM, f))
+                             for f in sorted(os.listdir(MEDIUM)) if f.lower().endswith(".dll")},
+        "nsis": {
+            "stub_file": stub,
+            "stub_bytes": os.path.getsize(stub) if os.path.exists(stub) else None,
+            "header_bytes": info["header_bytes"],
+            "target": info["target"],
+            "compressor": info["compressor"],
+            "installer_files_bytes": os.path.getsize(nsis["files"][0]),
+            "installer_service_bytes": os.path.getsize(nsis["service"][0]),
+        },
+        "payload_bytes": sum(os.path.getsize(os.path.join(d, f))
+                             for d, _, fs in os.walk(os.path.join(MEDIUM, "Application")) for f in fs),
+    }
+
+
+# ------------------------------------------------------------------ machine
+
+def first_line(args):
+    try:
+        return subprocess.run(args, text=True, stdout=subprocess.PIPE, stderr=subprocess.STDOUT).stdout.splitlines()[0]
+    except (OSError, IndexError):
+        return None
+
+
+def machine():
+    cpu = None
+    for line in open("/proc/cpuinfo"):
+        if line.startswith("model name"):
+            cpu = line.split(":", 1)[1].strip()
+            break
+    mem_kb = next(int(l.split()[1]) for l in open("/proc/meminfo") if l.startswith("MemTotal"))
+    debian = open("/etc/debian_version").read().strip() if os.path.exists("/etc/debian_version") else None
+    # Wine's 32-bit loader runs natively where the kernel takes i386
+    # programs, and under QEMU's user-mode emulator (binfmt) where not.
+    binfmt = "/proc/sys/fs/binfmt_misc/qemu-i386"
+    qemu = None
+    if os.path.exists(binfmt) and "enabled" in open(binfmt).read():
+        interpreter = next((l.split()[1] for l in open(binfmt) if l.startswith("interpreter")), None)
+        qemu = first_line([interpreter, "--version"]) if interpreter else "registered"
+    return {
+        "nproc": os.cpu_count(),
+        "cpu": cpu,
+        "ram_gb": round(mem_kb / 1024 / 1024, 1),
+        "debian": debian,
+        "kernel": platform.release(),
+        "wine": first_line(["wine", "--version"]),
+        "hyperfine": first_line(["hyperfine", "--version"]),
+        "makensis": first_line(["makensis", "-VERSION"]),
+        "qemu": qemu,
+        "load_before": os.getloadavg(),
+    }
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    results_path = sys.argv[1]
+    os.makedirs(WORK, exist_ok=True)
+    started = time.time()
+    results = {"machine": machine(), "runs": RUNS, "short_runs": SHORT_RUNS,
+               "payload_runs": {str(k): v for k, v in PAYLOAD_RUNS.items()}}
+    nsis = build_nsis(MEDIUM, os.path.join(WORK, "nsis"))
+    results["sizes"] = sizes(nsis)
+    make_prefix()
+    try:
+        results["install"] = measure_installs(nsis)
+        results["memory"] = peak_memory(nsis)
+        results["uninstall"] = measure_uninstalls(nsis)
+        results["wizard"] = measure_wizard()
+        results["pauses"] = count_pauses()
+        results["payload"] = measure_payloads(results["install"]["floor"]["median"])
+    finally:
+        end_prefix()
+    results["machine"]["load_after"] = os.getloadavg()
+    results["seconds"] = round(time.time() - started)
+    with open(results_path, "w") as f:
+        json.dump(results, f, indent=1)
+    log("done in %d s; results in %s" % (results["seconds"], results_path))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
