@@ -15,6 +15,7 @@
 //   await-service SERVICE        until the service runs (with a deadline)
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <functional>
@@ -377,6 +378,32 @@ bool RemoveService(const std::wstring& name) {
     return true;
 }
 
+DWORD ServiceProcess(const std::wstring& name) {
+    SC_HANDLE service = OpenOurService(name, SERVICE_QUERY_STATUS);
+    if (!service) return 0;
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    DWORD pid = ::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                       sizeof status, &needed) ? status.dwProcessId : 0;
+    ::CloseServiceHandle(service);
+    return pid;
+}
+
+// Whether a copy of the service tool other than the running service is at
+// work: an installer's "-i", which nobody waits for.
+bool ToolAtWork(const std::wstring& serviceName) {
+    const DWORD servicePid = ServiceProcess(serviceName);
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found; more = ::Process32NextW(snapshot, &entry))
+        found = ::lstrcmpiW(entry.szExeFile, L"ArrSvcSetup.exe") == 0 && entry.th32ProcessID != servicePid;
+    ::CloseHandle(snapshot);
+    return found;
+}
+
 bool KeyExists(const std::wstring& path) {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
@@ -392,6 +419,7 @@ int Reset(int argc, wchar_t** argv) {
     bool serviceSeen = true;
     if (awaitService)
         serviceSeen = PollFor([&] { return ServiceState(serviceName) == SERVICE_RUNNING; }, kServiceMs);
+    const bool toolDone = PollFor([&] { return !ToolAtWork(serviceName); }, kServiceMs);
     // An uninstall's script removes its folder after the uninstaller ends;
     // it must be done before anything here is removed or made again.
     const std::wstring script = installDir + L"\\KxUninst.bat";
@@ -424,8 +452,8 @@ int Reset(int argc, wchar_t** argv) {
                        ServiceState(serviceName) == 0;
     Print(std::string("found files=") + (files ? "1" : "0") + " uninstaller=" + (uninstaller ? "1" : "0") +
           " links=" + std::to_string(links) + " entry=" + (key ? "1" : "0") + " service=" +
-          (service ? "1" : "0") + " service_awaited=" + (serviceSeen ? "1" : "0") + " script_done=" +
-          (scriptDone ? "1" : "0") + " clean=" + (clean ? "1" : "0"));
+          (service ? "1" : "0") + " service_awaited=" + (serviceSeen ? "1" : "0") + " tool_done=" +
+          (toolDone ? "1" : "0") + " script_done=" + (scriptDone ? "1" : "0") + " clean=" + (clean ? "1" : "0"));
     return clean ? 0 : 1;
 }
 

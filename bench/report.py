@@ -67,11 +67,14 @@ def machine_lines(m):
 
 
 def install_table(r):
-    inst = r["install"]
+    inst = r["install"]["rounds"]
+    hf = r["install"]["hyperfine"]
     floor = inst["floor"]["median"]
+    hf_floor = hf["floor"]["median"]
     rows = [
-        "| Run | Median wall | Above the floor | Ours ÷ it, above the floor | Peak memory (median) |",
-        "|---|---:|---:|---:|---:|",
+        "| Run | Median wall | Above the floor | Ours ÷ it, above the floor | Peak memory | "
+        "hyperfine: median, above the floor, ours ÷ it |",
+        "|---|---:|---:|---:|---:|---:|",
     ]
     names = {
         "floor": "floor: `wine cmd /c exit`",
@@ -80,12 +83,19 @@ def install_table(r):
         "nsis_files": "NSIS, files only",
     }
     ours_above = inst["ours"]["median"] - floor
+    hf_ours_above = hf["ours"]["median"] - hf_floor
     for key in ("floor", "ours", "nsis_service", "nsis_files"):
         above = inst[key]["median"] - floor
-        mem = r["memory"][key]["median_kb"]
-        rows.append("| %s | %s | %s | %s | %s KB |" % (
+        hf_above = hf[key]["median"] - hf_floor
+        if key == "floor":
+            hf_text = ms(hf[key]["median"])
+        else:
+            hf_text = "%s, %s%s" % (ms(hf[key]["median"]), ms(hf_above),
+                                   ", " + ratio(hf_ours_above, hf_above) if key.startswith("nsis") else "")
+        rows.append("| %s | %s | %s | %s | %s KB | %s |" % (
             names[key], ms(inst[key]["median"]), "—" if key == "floor" else ms(above),
-            ratio(ours_above, above) if key.startswith("nsis") else "—", n(mem)))
+            "**%s**" % ratio(ours_above, above) if key.startswith("nsis") else "—",
+            n(inst[key]["peak_kb_median"]), hf_text))
     return rows, ours_above, floor
 
 
@@ -136,12 +146,15 @@ def main():
              "`build/bench`, builds the NSIS peer (`bench/arrayvane.nsi`) from the same `build/medium` with "
              "Debian's makensis, runs every measurement below in one go and rewrites this file "
              "(`bench/run.py` measures, `bench/report.py` writes). Every figure here comes from that run "
-             "(%d s in all). Medians of %d runs (hyperfine, one warm-up) for the installs, of %d for the "
-             "memory, the uninstalls and the wizard." % (r["seconds"], r["runs"], r["short_runs"]),
+             "(%d s in all). The installs: medians of %d interleaved rounds (each round runs every program "
+             "once, in an order that rotates, so that the load of this shared machine falls on all alike), and "
+             "as a cross-check hyperfine's medians of %d runs each after one warm-up, run one program after "
+             "the other. The uninstalls and the wizard: medians of %d runs." % (
+                 r["seconds"], r["runs"], r["runs"], r["short_runs"]),
              "", "## Machine", ""] + machine_lines(m)
 
     rows, ours_above, floor = install_table(r)
-    inst = r["install"]
+    inst = r["install"]["rounds"]
     lines += ["", "## Silent install: ours against NSIS", "",
               "Each run starts from the same clean prefix: hyperfine's `--prepare` runs `bench-probe reset`, which "
               "waits for the service that `-i` registers, stops and deletes it, and removes the folder, the "
@@ -154,8 +167,9 @@ def main():
               "spaces and NSIS then ignores it). Its service variant starts `ArrSvcSetup.exe -i` without "
               "waiting, as ours does.", ""] + rows
     lines += ["",
-              "Ratios below 1 mean ours is faster. Peak memory is the largest resident size GNU time saw "
-              "(`/usr/bin/time -f %M`) in the process tree that `wine` runs, as the host sees it.",
+              "Ratios below 1 mean ours is faster. Peak memory (median over the rounds) is the largest resident "
+              "size GNU time saw (`/usr/bin/time -f %M`) among the processes of the tree that `wine` runs, as "
+              "the host sees them.",
               "",
               "What each run left, as the next reset found it (complete install, service as expected): "
               "ours %s, NSIS with service %s, NSIS files only %s." % (
@@ -222,17 +236,18 @@ def main():
 
     pay = r["payload"]
     lines += ["", "## Growth with the payload", "",
-              "Copies of the medium whose Application folder holds about 1 MB, 100 MB and 1 GB: the application "
-              "and its DLL each grow by 45 %% of it (incompressible data appended after the program), the "
+              "Copies of the medium with 1 MB, 100 MB and 1 GB more in the Application folder: the "
+              "application and its DLL each grow by 45 %% of it (incompressible data appended after the program), the "
               "%d images share the other 10 %%; the service tool stays as built. Ours: `setup.exe s` from the "
-              "copy, from a clean prefix each run. The physical limit: `wine cmd /c xcopy /e /i /q /y` of the "
-              "whole copied medium, in the same prefix, to `C:\\bench-copy`. Throughput is the Application "
-              "folder's bytes over the time above the floor (%s)." % (
+              "copy, from a clean prefix each run. The physical limit: `wine xcopy /e /i /q /y` of the "
+              "whole copied medium, in the same prefix, to `C:\\bench-copy`. Interleaved rounds after one "
+              "untimed round. Throughput is the Application folder's bytes over the time above the floor (%s)."
+              % (
                   next(iter(pay["cases"].values()))["images"] if pay["cases"] else 109, ms(floor)), "",
               "| Payload | Runs | Ours, median | xcopy, median | Ours MB/s | xcopy MB/s | Ours ÷ xcopy throughput |",
               "|---|---:|---:|---:|---:|---:|---:|"]
     for key, c in pay["cases"].items():
-        lines.append("| %s (%s bytes) | %d | %s | %s | %.0f | %.0f | %.2f |" % (
+        lines.append("| +%s (%s bytes in all) | %d | %s | %s | %.0f | %.0f | %.2f |" % (
             key.replace("mb", " MB").replace("1024 MB", "1 GB"), n(c["application_bytes"]), c["runs"],
             ms(c["ours"]["median"]), ms(c["copy"]["median"]), c["ours"]["mb_per_s"] or 0,
             c["copy"]["mb_per_s"] or 0, c["ratio_throughput"] or 0))

@@ -156,6 +156,32 @@ def hyperfine(commands, runs, name, warmup=1):
                            "min": r["min"], "max": r["max"], "times": r["times"]} for r in results}
 
 
+def rounds(commands, count, name):
+    """Own timing, interleaved: each round runs every command once, its
+    prepare first (untimed), the order rotating from round to round, so that
+    the load of a shared machine falls on all of them alike. Each run goes
+    through GNU time for its peak memory. Results by label (seconds, KB)."""
+    out = {label: {"times": [], "peak_kb": []} for label, _, _ in commands}
+    memory_file = os.path.join(WORK, name + ".time")
+    for i in range(count):
+        order = commands[i % len(commands):] + commands[:i % len(commands)]
+        for label, args, prepare in order:
+            if prepare:
+                prepare()
+            start = time.perf_counter()
+            subprocess.run(["/usr/bin/time", "-f", "%M", "-o", memory_file] + args, env=ENV, check=True,
+                           stdout=subprocess.DEVNULL)
+            out[label]["times"].append(time.perf_counter() - start)
+            with open(memory_file) as f:
+                out[label]["peak_kb"].append(int(f.read().split()[-1]))
+    for label, r in out.items():
+        r["median"] = median(r["times"])
+        r["peak_kb_median"] = median(r["peak_kb"])
+    with open(os.path.join(WORK, name + ".json"), "w") as f:
+        json.dump(out, f, indent=1)
+    return out
+
+
 def read_resets(path):
     """The probe's account of what each reset found, one dict a run."""
     found = []
@@ -168,50 +194,58 @@ def read_resets(path):
 # ------------------------------------------------------------ measurements
 
 def measure_installs(nsis):
-    log("silent installs against NSIS, %d runs each, with the floor" % RUNS)
-    setup = unix_to_windows(os.path.join(MEDIUM, "setup.exe"))
+    log("silent installs against NSIS, with the floor: %d interleaved rounds, then hyperfine" % RUNS)
+    setup = os.path.join(MEDIUM, "setup.exe")
+    # What each install left, as the reset after it found it: a reset puts
+    # right what the last install before it (in any round) did.
+    found = {"ours": [], "nsis_service": [], "nsis_files": []}
+    last = [None]
+
+    def account(state):
+        if last[0]:
+            found[last[0]].append(state)
+
+    def resetter(key):
+        def prepare():
+            # The service of the install before must be awaited if that one
+            # registered it.
+            account(reset(await_service=last[0] in ("ours", "nsis_service")))
+            last[0] = key
+        return prepare
+
+    # No /D=: wine quotes an argument with spaces, and NSIS takes /D= only
+    # unquoted. The .nsi's InstallDir is the same folder, which every reset
+    # checks.
+    programs = [
+        ("floor", ["wine", "cmd", "/c", "exit"], None),
+        ("ours", ["wine", setup, "s"], resetter("ours")),
+        ("nsis_service", ["wine", nsis["service"][0], "/S"], resetter("nsis_service")),
+        ("nsis_files", ["wine", nsis["files"][0], "/S"], resetter("nsis_files")),
+    ]
+    reset()
+    results = {"rounds": rounds(programs, RUNS, "install-rounds")}
+    account(reset(await_service=last[0] in ("ours", "nsis_service")))
+    for key, states in found.items():
+        results["rounds"][key]["left"] = states
+
+    def shell(args):
+        return " ".join(q(a) for a in args)
+
     logs = {k: os.path.join(WORK, "reset-%s.log" % k) for k in ("ours", "nsis_service", "nsis_files")}
     for path in logs.values():
         if os.path.exists(path):
             os.remove(path)
     commands = [
         ("floor", "wine cmd /c exit", None),
-        ("ours", "wine %s s" % q(setup), reset_command(logs["ours"], True)),
-        # No /D=: wine quotes an argument with spaces, and NSIS takes /D=
-        # only unquoted. The .nsi's InstallDir is the same folder, which
-        # every reset checks.
-        ("nsis_service", "wine %s /S" % q(unix_to_windows(nsis["service"][0])),
+        ("ours", shell(["wine", unix_to_windows(setup), "s"]), reset_command(logs["ours"], True)),
+        ("nsis_service", shell(["wine", unix_to_windows(nsis["service"][0]), "/S"]),
          reset_command(logs["nsis_service"], True)),
-        ("nsis_files", "wine %s /S" % q(unix_to_windows(nsis["files"][0])),
+        ("nsis_files", shell(["wine", unix_to_windows(nsis["files"][0]), "/S"]),
          reset_command(logs["nsis_files"], False)),
     ]
-    results = hyperfine(commands, RUNS, "install")
+    results["hyperfine"] = hyperfine(commands, RUNS, "install-hyperfine")
     reset()
-    # Each reset but the first found what the run before it left.
-    for key, path in logs.items():
-        found = read_resets(path)[1:]
-        results[key]["left"] = found
     return results
-
-
-def peak_memory(nsis):
-    log("peak memory, %d runs each" % SHORT_RUNS)
-    setup = os.path.join(MEDIUM, "setup.exe")
-    programs = {
-        "floor": (["wine", "cmd", "/c", "exit"], False),
-        "ours": (["wine", setup, "s"], True),
-        "nsis_service": (["wine", nsis["service"][0], "/S"], True),
-        "nsis_files": (["wine", nsis["files"][0], "/S"], False),
-    }
-    peaks = {k: [] for k in programs}
-    for _ in range(SHORT_RUNS):
-        for key, (args, service) in programs.items():
-            result = subprocess.run(["/usr/bin/time", "-f", "%M"] + args, env=ENV, text=True,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=True)
-            peaks[key].append(int(result.stderr.strip().splitlines()[-1]))
-            if key != "floor":
-                reset(await_service=service)
-    return {k: {"median_kb": median(v), "runs_kb": v} for k, v in peaks.items()}
 
 
 def measure_uninstalls(nsis):
@@ -282,20 +316,20 @@ def write_file(path, size, block):
             left -= n
 
 
-def make_payload_medium(total_mb, block):
-    """A copy of the medium whose Application folder holds about total_mb MB:
+def make_payload_medium(added_mb, block):
+    """A copy of the medium with added_mb MB more in its Application folder:
     the application and its DLL each grow by 45 % of it (data appended after
-    the program, which Windows ignores), the 109 images share the other 10 %.
-    The service tool stays as built, since the install runs it."""
-    medium = os.path.join(WORK, "payload", "%dmb" % total_mb)
+    the program, which Windows ignores), the 109 images share the other
+    10 %. The service tool stays as built, since the install runs it."""
+    medium = os.path.join(WORK, "payload", "%dmb" % added_mb)
     shutil.rmtree(medium, ignore_errors=True)
     shutil.copytree(MEDIUM, medium)
     app = os.path.join(medium, "Application")
-    total = total_mb * MB
+    added = added_mb * MB
     for name in ("KXRaidSetup.exe", "mingwm10.dll"):
-        write_file(os.path.join(app, name), int(total * 0.45), block)
+        write_file(os.path.join(app, name), int(added * 0.45), block)
     images = sorted(os.listdir(os.path.join(app, "Images")))
-    each = int(total * 0.10) // len(images)
+    each = int(added * 0.10) // len(images)
     for name in images:
         write_file(os.path.join(app, "Images", name), each, block)
     app_bytes = sum(os.path.getsize(os.path.join(d, f)) for d, _, fs in os.walk(app) for f in fs)
@@ -307,27 +341,39 @@ def measure_payloads(floor_s):
     need = 3 * 1024 * MB + 512 * MB
     free = shutil.disk_usage(BUILD).free
     sizes = [1, 100, 1024] if free > need else [1, 100]
-    log("payload growth: %s MB (%.1f GB free)" % (sizes, free / 1024 / MB))
+    log("payload growth: +%s MB (%.1f GB free)" % (sizes, free / 1024 / MB))
     block = pattern_block()
     copy_unix = os.path.join(PREFIX, "drive_c", COPY_DIR[3:])
     out = {"free_bytes": free, "skipped_1gb": 1024 not in sizes, "cases": {}}
-    for total_mb in sizes:
-        medium, app_bytes, medium_bytes, images = make_payload_medium(total_mb, block)
-        setup = unix_to_windows(os.path.join(medium, "setup.exe"))
-        resets = os.path.join(WORK, "reset-payload.log")
-        commands = [
-            ("ours", "wine %s s" % q(setup), reset_command(resets, True)),
+    for added_mb in sizes:
+        medium, app_bytes, medium_bytes, images = make_payload_medium(added_mb, block)
+        last = [None]
+
+        def prepare_ours():
+            reset(await_service=last[0] == "ours")
+            last[0] = "ours"
+
+        def prepare_copy():
+            reset(await_service=last[0] == "ours")
+            last[0] = "copy"
+            shutil.rmtree(copy_unix, ignore_errors=True)
+
+        programs = [
+            ("ours", ["wine", os.path.join(medium, "setup.exe"), "s"], prepare_ours),
             # The physical limit: the same medium copied by the system's own
             # tool, in the same prefix, from the same place to the same disk.
-            ("copy", "wine cmd /c xcopy /e /i /q /y %s %s" % (q(unix_to_windows(medium)), q(COPY_DIR)),
-             "rm -rf " + q(copy_unix)),
+            ("copy", ["wine", "xcopy", "/e", "/i", "/q", "/y", unix_to_windows(medium), COPY_DIR], prepare_copy),
         ]
-        runs = PAYLOAD_RUNS[total_mb]
-        result = hyperfine(commands, runs, "payload-%dmb" % total_mb)
-        reset()
+        runs = PAYLOAD_RUNS[added_mb]
+        # One untimed round first, as hyperfine's warm-up: the medium's
+        # files come into the page cache for both alike.
+        rounds(programs, 1, "payload-%dmb-warmup" % added_mb)
+        result = rounds(programs, runs, "payload-%dmb" % added_mb)
+        reset(await_service=last[0] == "ours")
         shutil.rmtree(copy_unix, ignore_errors=True)
         shutil.rmtree(medium, ignore_errors=True)
-        case = {"runs": runs, "application_bytes": app_bytes, "medium_bytes": medium_bytes, "images": images}
+        case = {"runs": runs, "added_mb": added_mb, "application_bytes": app_bytes,
+                "medium_bytes": medium_bytes, "images": images}
         for key in ("ours", "copy"):
             r = result[key]
             above = r["median"] - floor_s
@@ -335,7 +381,7 @@ def measure_payloads(floor_s):
                          "mb_per_s": (app_bytes / MB) / above if above > 0 else None}
         case["ratio_throughput"] = (case["copy"]["above_floor"] / case["ours"]["above_floor"]
                                     if case["ours"]["above_floor"] > 0 else None)
-        out["cases"]["%dmb" % total_mb] = case
+        out["cases"]["%dmb" % added_mb] = case
     shutil.rmtree(os.path.join(WORK, "payload"), ignore_errors=True)
     return out
 
@@ -457,11 +503,10 @@ def main():
     make_prefix()
     try:
         results["install"] = measure_installs(nsis)
-        results["memory"] = peak_memory(nsis)
         results["uninstall"] = measure_uninstalls(nsis)
         results["wizard"] = measure_wizard()
         results["pauses"] = count_pauses()
-        results["payload"] = measure_payloads(results["install"]["floor"]["median"])
+        results["payload"] = measure_payloads(results["install"]["rounds"]["floor"]["median"])
     finally:
         end_prefix()
     results["machine"]["load_after"] = os.getloadavg()
