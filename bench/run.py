@@ -30,8 +30,8 @@ APP_NAME, FOLDER, SERVICE = "Arrayvane", "HBC71K", "ArrayvaneRaidService"
 INSTALL_DIR = "C:\\Program Files (x86)\\" + FOLDER
 COPY_DIR = "C:\\bench-copy"
 
-RUNS = int(os.environ.get("AV_BENCH_RUNS", "10"))
-SHORT_RUNS = max(5, RUNS // 2)          # the uninstalls and the painted wizard
+RUNS = int(os.environ.get("AV_BENCH_RUNS", "15"))
+SHORT_RUNS = max(5, RUNS // 2)          # the uninstalls, the painted wizard, small payloads
 PAYLOAD_RUNS = {1: SHORT_RUNS, 100: SHORT_RUNS, 1024: int(os.environ.get("AV_BENCH_GB_RUNS", "3"))}
 MB = 1 << 20
 
@@ -223,6 +223,8 @@ def measure_installs(nsis):
         ("nsis_files", ["wine", nsis["files"][0], "/S"], resetter("nsis_files")),
     ]
     reset()
+    # One untimed round first, as hyperfine's warm-up.
+    rounds(programs, 1, "install-warmup")
     results = {"rounds": rounds(programs, RUNS, "install-rounds")}
     account(reset(await_service=last[0] in ("ours", "nsis_service")))
     for key, states in found.items():
@@ -337,7 +339,7 @@ def make_payload_medium(added_mb, block):
     return medium, app_bytes, medium_bytes, len(images)
 
 
-def measure_payloads(floor_s):
+def measure_payloads():
     need = 3 * 1024 * MB + 512 * MB
     free = shutil.disk_usage(BUILD).free
     sizes = [1, 100, 1024] if free > need else [1, 100]
@@ -349,20 +351,23 @@ def measure_payloads(floor_s):
         medium, app_bytes, medium_bytes, images = make_payload_medium(added_mb, block)
         last = [None]
 
-        def prepare_ours():
-            reset(await_service=last[0] == "ours")
-            last[0] = "ours"
-
-        def prepare_copy():
-            reset(await_service=last[0] == "ours")
-            last[0] = "copy"
-            shutil.rmtree(copy_unix, ignore_errors=True)
+        # Each run starts with nothing of the last one left, on the disk or
+        # in its cache of written pages: the writes of the run before would
+        # otherwise fall on whichever run came next.
+        def prepare(key):
+            def clean():
+                reset(await_service=last[0] == "ours")
+                shutil.rmtree(copy_unix, ignore_errors=True)
+                subprocess.run(["sync"], check=True)
+                last[0] = key
+            return clean
 
         programs = [
-            ("ours", ["wine", os.path.join(medium, "setup.exe"), "s"], prepare_ours),
+            ("floor", ["wine", "cmd", "/c", "exit"], prepare("floor")),
+            ("ours", ["wine", os.path.join(medium, "setup.exe"), "s"], prepare("ours")),
             # The physical limit: the same medium copied by the system's own
             # tool, in the same prefix, from the same place to the same disk.
-            ("copy", ["wine", "xcopy", "/e", "/i", "/q", "/y", unix_to_windows(medium), COPY_DIR], prepare_copy),
+            ("copy", ["wine", "xcopy", "/e", "/i", "/q", "/y", unix_to_windows(medium), COPY_DIR], prepare("copy")),
         ]
         runs = PAYLOAD_RUNS[added_mb]
         # One untimed round first, as hyperfine's warm-up: the medium's
@@ -372,8 +377,9 @@ def measure_payloads(floor_s):
         reset(await_service=last[0] == "ours")
         shutil.rmtree(copy_unix, ignore_errors=True)
         shutil.rmtree(medium, ignore_errors=True)
+        floor_s = result["floor"]["median"]
         case = {"runs": runs, "added_mb": added_mb, "application_bytes": app_bytes,
-                "medium_bytes": medium_bytes, "images": images}
+                "medium_bytes": medium_bytes, "images": images, "floor": floor_s}
         for key in ("ours", "copy"):
             r = result[key]
             above = r["median"] - floor_s
@@ -506,7 +512,7 @@ def main():
         results["uninstall"] = measure_uninstalls(nsis)
         results["wizard"] = measure_wizard()
         results["pauses"] = count_pauses()
-        results["payload"] = measure_payloads(results["install"]["rounds"]["floor"]["median"])
+        results["payload"] = measure_payloads()
     finally:
         end_prefix()
     results["machine"]["load_after"] = os.getloadavg()
