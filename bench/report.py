@@ -63,6 +63,9 @@ def machine_lines(m):
         "- load average before / after the run: %.2f / %.2f (the machine is shared: other builds ran meanwhile)"
         % (m["load_before"][0], m["load_after"][0]),
         "- " + emulation,
+        "- The virtual display (Xvfb) has no window manager, so the prefix is set to unmanaged windows "
+        "(`HKCU\\Software\\Wine\\X11 Driver`, `Managed=N`): otherwise Wine waits 2 s for a window manager "
+        "each time a window is hidden, which would add 2 s to the end of every wizard run.",
     ]
 
 
@@ -156,9 +159,10 @@ def main():
     rows, ours_above, floor = install_table(r)
     inst = r["install"]["rounds"]
     lines += ["", "## Silent install: ours against NSIS", "",
-              "Each run starts from the same clean prefix: hyperfine's `--prepare` runs `bench-probe reset`, which "
-              "waits for the service that `-i` registers, stops and deletes it, and removes the folder, the "
-              "shortcuts, the uninstall entry and the compatibility mark. NSIS installs the same files as ours "
+              "Each run starts from the same clean prefix: before it (untimed in the rounds, and as hyperfine's "
+              "`--prepare`) `bench-probe reset` waits for the service tool that the install before started, "
+              "stops and deletes the service, and removes the folder, the shortcuts, the uninstall entry and the "
+              "compatibility mark. NSIS installs the same files as ours "
               "(the seven language modules and `setup.ini` beside its uninstaller in `InstallDir\\Uninstall`, "
               "the Application files), the same uninstall entry "
               "(`HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\HBC71K`, under Wow6432Node for a "
