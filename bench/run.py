@@ -515,6 +515,9 @@ def main():
         results["payload"] = measure_payloads()
     finally:
         end_prefix()
+        # The big payload copies go even when a measurement failed.
+        shutil.rmtree(os.path.join(WORK, "payload"), ignore_errors=True)
+        shutil.rmtree(os.path.join(PREFIX, "drive_c", COPY_DIR[3:]), ignore_errors=True)
     results["machine"]["load_after"] = os.getloadavg()
     results["seconds"] = round(time.time() - started)
     with open(results_path, "w") as f:
