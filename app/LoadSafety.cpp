@@ -17,11 +17,13 @@ void PreloadFromSystem32() {
     wchar_t system[MAX_PATH];
     UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH - 16) return;
-    for (int i = 0; i < kPreloadedDllCount; ++i) {
+    for (const char* name = kPreloadedDlls; *name; name += ::lstrlenA(name) + 1) {
         wchar_t path[MAX_PATH];
+        wchar_t* end = path + length;
         ::lstrcpyW(path, system);
-        ::lstrcatW(path, L"\\");
-        ::lstrcatW(path, kPreloadedDlls[i]);
+        *end++ = L'\\';
+        for (const char* c = name; *c && end < path + MAX_PATH - 5; ++c) *end++ = static_cast<wchar_t>(*c);
+        ::lstrcpyW(end, L".dll");
         // Kept loaded for the life of the process; a DLL this system lacks
         // is simply not there to be found.
         ::LoadLibraryW(path);
@@ -35,13 +37,10 @@ void PreloadFromSystem32() {
 // load, the program's folder first where the search is not restricted, so
 // the DLLs others import come before them: oleaut32 before oleacc,
 // propsys and the shell's helpers.
-const wchar_t* const kPreloadedDlls[] = {
-    L"oleaut32.dll", L"version.dll",  L"imm32.dll",    L"usp10.dll",   L"msimg32.dll", L"winmm.dll",
-    L"uxtheme.dll",  L"dwmapi.dll",   L"cryptbase.dll", L"sspicli.dll", L"profapi.dll", L"userenv.dll",
-    L"setupapi.dll", L"apphelp.dll",  L"propsys.dll",  L"oleacc.dll",  L"clbcatq.dll", L"ntmarta.dll",
-    L"msctf.dll",    L"shfolder.dll", L"comdlg32.dll", L"linkinfo.dll", L"ntshrui.dll", L"shdocvw.dll",
-};
-const int kPreloadedDllCount = sizeof kPreloadedDlls / sizeof kPreloadedDlls[0];
+const char kPreloadedDlls[] =
+    "oleaut32\0version\0imm32\0usp10\0msimg32\0winmm\0uxtheme\0dwmapi\0cryptbase\0sspicli\0profapi\0"
+    "userenv\0setupapi\0apphelp\0propsys\0oleacc\0clbcatq\0ntmarta\0msctf\0shfolder\0comdlg32\0"
+    "linkinfo\0ntshrui\0shdocvw\0";
 
 DllSearch ChooseDllSearch(DWORD major, DWORD minor, bool hasSetDefaultDllDirectories) {
     bool windows7OrLater = major > 6 || (major == 6 && minor >= 1);

@@ -21,9 +21,9 @@ enum class DllSearch {
 // fails to create the shell-link object: it preloads like XP.
 DllSearch ChooseDllSearch(DWORD major, DWORD minor, bool hasSetDefaultDllDirectories);
 
-// The DLLs loaded from System32 by full path before anything else runs.
-extern const wchar_t* const kPreloadedDlls[];
-extern const int kPreloadedDllCount;
+// The DLLs loaded from System32 by full path before anything else runs:
+// their names without ".dll", each ended by a null, the list by an empty name.
+extern const char kPreloadedDlls[];
 
 // Restricts the search as ChooseDllSearch decides for this system. Called
 // first thing in the process.

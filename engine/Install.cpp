@@ -3,6 +3,7 @@
 #include "engine/Compat.h"
 #include "engine/FileTables.h"
 #include "engine/InstallFolder.h"
+#include "engine/MediumImages.h"
 #include "engine/Platform.h"
 #include "engine/Process.h"
 #include "engine/Registry.h"
@@ -50,11 +51,11 @@ bool CopyApplicationFile(const wchar_t* sourceDir, const SetupConfig& config, co
 void CopyImages(const wchar_t* sourceDir, const SetupConfig& config) {
     wchar_t images[kPathChars];
     if (FormatPath(images, L"%s\\Images", config.InstallDir)) ::CreateDirectoryW(images, nullptr);
-    wchar_t from[kPathChars];
-    for (const auto& entry : ImageFileTable) {
+    bool present[kImageFileCount];
+    FindMediumImages(sourceDir, present);
+    for (int i = 0; i < kImageFileCount; ++i) {
         // Images the medium lacks are skipped without a word.
-        if (FormatPath(from, L"%s%s\\%s", sourceDir, L"Application", entry) && PathExists(from))
-            CopyApplicationFile(sourceDir, config, entry);
+        if (present[i]) CopyApplicationFile(sourceDir, config, ImageFileTable[i]);
     }
 }
 

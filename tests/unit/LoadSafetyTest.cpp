@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "app/LoadSafety.h"
 #include "tests/support/TestSupport.h"
 
@@ -27,12 +32,16 @@ TEST(LoadSafety, OnlyWindows7AndLaterWithTheFunctionRestrictTheSearch) {
         EXPECT_EQ(c.expected, ChooseDllSearch(c.major, c.minor, c.hasFunction)) << c.major << "." << c.minor;
 }
 
-TEST(LoadSafety, PreloadedDllsAreBareNamesLoadedByFullPath) {
-    for (int i = 0; i < kPreloadedDllCount; ++i) {
-        std::wstring name = kPreloadedDlls[i];
-        EXPECT_EQ(std::wstring::npos, name.find_first_of(L"\\/:")) << i;
-        EXPECT_EQ(L".dll", name.substr(name.size() - 4)) << i;
+TEST(LoadSafety, PreloadedDllsAreBareNamesAndOleAut32ComesBeforeThoseThatImportIt) {
+    std::vector<std::string> names;
+    for (const char* name = kPreloadedDlls; *name; name += std::strlen(name) + 1) names.push_back(name);
+    ASSERT_GE(names.size(), 20u);
+    for (const std::string& name : names) {
+        EXPECT_EQ(std::string::npos, name.find_first_of("\\/:.")) << name;
+        EXPECT_FALSE(name.empty());
     }
+    EXPECT_EQ("oleaut32", names.front());
+    EXPECT_NE(names.end(), std::find(names.begin(), names.end(), "uxtheme"));
 }
 
 TEST(LoadSafety, ARedirectionFileOrFolderBesideTheProgramIsFound) {
