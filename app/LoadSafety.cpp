@@ -13,11 +13,11 @@ void* Kernel32Function(const char* name) {
     return reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name));
 }
 
-void PreloadFromSystem32() {
+void PreloadFromSystem32(const char* names) {
     wchar_t system[MAX_PATH];
     UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH - 16) return;
-    for (const char* name = kPreloadedDlls; *name; name += ::lstrlenA(name) + 1) {
+    for (const char* name = names; *name; name += ::lstrlenA(name) + 1) {
         wchar_t path[MAX_PATH];
         wchar_t* end = path + length;
         ::lstrcpyW(path, system);
@@ -42,6 +42,8 @@ const char kPreloadedDlls[] =
     "userenv\0setupapi\0apphelp\0propsys\0oleacc\0clbcatq\0ntmarta\0msctf\0shfolder\0comdlg32\0"
     "linkinfo\0ntshrui\0shdocvw\0";
 
+const char kDelayLoadedDlls[] = "uxtheme\0dwmapi\0";
+
 DllSearch ChooseDllSearch(DWORD major, DWORD minor, bool hasSetDefaultDllDirectories) {
     bool windows7OrLater = major > 6 || (major == 6 && minor >= 1);
     return windows7OrLater && hasSetDefaultDllDirectories ? DllSearch::System32Only
@@ -60,10 +62,10 @@ void RestrictDllSearch() {
         if (auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(Kernel32Function("SetDllDirectoryW")))
             setDirectory(L"");
     }
-    // Even a restricted search leaves the loads that system DLLs resolve
-    // themselves (delay-loaded imports): a DLL already loaded is found by
-    // its name, wherever a later load would have looked.
-    PreloadFromSystem32();
+    // A DLL already loaded is found by its name, wherever a later load
+    // would have looked. Even a restricted search can leave the delay-loaded
+    // imports of the common controls: those come from System32 first.
+    PreloadFromSystem32(restricted ? kDelayLoadedDlls : kPreloadedDlls);
 }
 
 bool DllRedirectionBeside(const wchar_t* programPath) {

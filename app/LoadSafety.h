@@ -24,6 +24,9 @@ DllSearch ChooseDllSearch(DWORD major, DWORD minor, bool hasSetDefaultDllDirecto
 // The DLLs loaded from System32 by full path before anything else runs:
 // their names without ".dll", each ended by a null, the list by an empty name.
 extern const char kPreloadedDlls[];
+// Where the search is restricted, only these: what the common controls load
+// as delay-loaded imports, which some loaders resolve past the restriction.
+extern const char kDelayLoadedDlls[];
 
 // Restricts the search as ChooseDllSearch decides for this system. Called
 // first thing in the process.
