@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include "app/LoadSafety.h"
 #include "app/SetupApp.h"
+#include "engine/Messages.h"
 
 // The linker's list of static constructors: a count or -1 first, then the
 // functions, ended by a null entry. The runtime's own start-up code would run
@@ -17,6 +19,13 @@ void RunStaticConstructors() {
 }
 
 int RunSetup() {
+    wchar_t programPath[MAX_PATH];
+    DWORD length = ::GetModuleFileNameW(nullptr, programPath, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && DllRedirectionBeside(programPath)) {
+        ShowFailure(L"A file or folder named setup.exe.local stands beside setup.exe: Windows would load "
+                    L"the installer's DLLs from it. Remove it, then start setup.exe again.");
+        return 1;
+    }
     SetupApp app;
     return app.Run();
 }
@@ -26,6 +35,8 @@ int RunSetup() {
 // The process's entry point. Windows calls it with a stack aligned to 4
 // bytes only; the attribute realigns it for the code it calls.
 extern "C" __attribute__((force_align_arg_pointer, noreturn)) void SetupEntry() {
+    // Before anything can load a DLL by name.
+    RestrictDllSearch();
     RunStaticConstructors();
     ::ExitProcess(static_cast<UINT>(RunSetup()));
 }

@@ -6,6 +6,7 @@
 #include "engine/FileTables.h"
 #include "engine/InstallFolder.h"
 #include "engine/Messages.h"
+#include "engine/MediumImages.h"
 #include "engine/Platform.h"
 #include "engine/Process.h"
 #include "engine/Registry.h"
@@ -72,11 +73,11 @@ bool MediumComplete(const wchar_t* sourceDir, const SetupConfig& config) {
 void CopyImages(const wchar_t* sourceDir, const SetupConfig& config) {
     wchar_t images[kPathChars];
     if (FormatPath(images, L"%s\\Images", config.InstallDir)) ::CreateDirectoryW(images, nullptr);
-    wchar_t from[kPathChars];
-    for (const auto& entry : ImageFileTable) {
+    bool present[kImageFileCount];
+    FindMediumImages(sourceDir, present);
+    for (int i = 0; i < kImageFileCount; ++i) {
         // Images the medium lacks are skipped without a word.
-        if (FormatPath(from, L"%s%s\\%s", sourceDir, L"Application", entry) && PathExists(from))
-            CopyApplicationFile(sourceDir, config, entry);
+        if (present[i]) CopyApplicationFile(sourceDir, config, ImageFileTable[i]);
     }
 }
 

@@ -49,9 +49,13 @@ def read_table(table):
     return sections
 
 
-def rc_string(text):
+def rc_escape(text):
     # Resource scripts escape a backslash with another and a quote by doubling it.
-    return '"' + text.replace("\\", "\\\\").replace('"', '""') + '"'
+    return text.replace("\\", "\\\\").replace('"', '""')
+
+
+def rc_string(text):
+    return '"' + rc_escape(text) + '"'
 
 
 def rc_script(section):
@@ -64,7 +68,16 @@ def rc_script(section):
         "BEGIN",
     ]
     lines += [f"    {i}, {rc_string(section['texts'][i])}" for i in IDS]
-    lines += ["END", ""]
+    lines += [
+        "END",
+        "",
+        "// Who made the module, from the build's one version header.",
+        "#define VER_FILE_TYPE VFT_DLL",
+        f'#define VER_FILE_DESCRIPTION VER_PRODUCT_NAME " texts: {rc_escape(section["name"])}"',
+        f'#define VER_FILE_NAME "setup{section["code"]}.dll"',
+        '#include "version.rc"',
+        "",
+    ]
     return "\n".join(lines)
 
 

@@ -175,6 +175,29 @@ TEST_F(InstallTest, FirstSilentInstallLaysOutTheProduct) {
     EXPECT_EQ(nullptr, ApplicationWindow());
 }
 
+// The size of the certificate table in a program's header: non-zero once signed.
+DWORD SignatureSize(const std::string& image) {
+    if (image.size() < sizeof(IMAGE_DOS_HEADER)) return 0;
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    if (dos->e_lfanew <= 0 || image.size() < dos->e_lfanew + sizeof(IMAGE_NT_HEADERS32)) return 0;
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(image.data() + dos->e_lfanew);
+    return nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size;
+}
+
+TEST_F(InstallTest, SignedMediumInstallsAndItsUninstallerKeepsTheSignature) {
+    const std::wstring signedMedium = test::SignedMediumDir();
+    for (const wchar_t* name : {L"setup.exe", L"setupENU.dll"})
+        ASSERT_TRUE(::CopyFileW((signedMedium + L"\\" + name).c_str(), (medium_ + L"\\" + name).c_str(), FALSE))
+            << name;
+    const std::string signedSetup = ReadFile(medium_ + L"\\setup.exe");
+    ASSERT_NE(0u, SignatureSize(signedSetup));
+
+    ASSERT_EQ(0, SilentInstall());
+    EXPECT_EQ(signedSetup, ReadFile(Installed(L"Uninstall\\setup.exe")));
+    EXPECT_NE(0u, SignatureSize(ReadFile(Installed(L"Uninstall\\setupENU.dll"))));
+    EXPECT_EQ(L"\"" + Installed(L"Uninstall\\setup.exe") + L"\" delpkg", ReadString(uninstallKey_, L"UninstallString"));
+}
+
 TEST_F(InstallTest, SilentInstallLaunchesTheApplicationWhenAsked) {
     WriteIni(1);
     ASSERT_EQ(0, SilentInstall());

@@ -178,6 +178,7 @@ std::wstring WindowsPathOf(const wchar_t* variable) {
 
 std::wstring MediumDir() { return WindowsPathOf(L"AV_MEDIUM"); }
 std::wstring TestBinDir() { return WindowsPathOf(L"AV_TEST_BIN"); }
+std::wstring SignedMediumDir() { return WindowsPathOf(L"AV_SIGNED_MEDIUM"); }
 
 namespace {
 struct WindowQuery {

@@ -85,6 +85,8 @@ private:
 std::wstring MediumDir();
 // The programs that only the tests use (the decoy), as a Windows path.
 std::wstring TestBinDir();
+// The medium signed with a throw-away certificate (tests/sign).
+std::wstring SignedMediumDir();
 
 // The first visible top-level window of that process with the given title.
 HWND FindProcessWindow(DWORD processId, const std::wstring& title);

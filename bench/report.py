@@ -1,0 +1,306 @@
+#!/usr/bin/python3
+"""bench/report.py RESULTS_JSON BENCHMARKS_MD
+
+Writes BENCHMARKS.md from the results of bench/run.py. The section
+"Hardening" comes from bench/hostile-count (one number: the hostile inputs
+tried and held) when that file exists, and otherwise keeps what the old
+BENCHMARKS.md said there."""
+import json
+import os
+import re
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+HOSTILE_COUNT = os.path.join(ROOT, "bench", "hostile-count")
+
+# The lean build's "before": setup.exe with the full C runtime, measured on
+# the build before the lean one (commit a70f77c), and the figures that the
+# issue quoted from an earlier build still.
+BEFORE = {
+    "measured": {"whole": 2032007, "stripped": 1196558, "without_pictures": 432362},
+    "issue": {"whole": 1176867, "stripped": 376334},
+}
+SETTLE_MS = 1000
+
+
+def ms(seconds):
+    return "%.0f ms" % (1000 * seconds)
+
+
+def n(value):
+    return "{:,}".format(value)
+
+
+def ratio(a, b):
+    return "%.2f" % (a / b) if a is not None and b else "n/a"
+
+
+def hardening_section(old_text):
+    if os.path.exists(HOSTILE_COUNT):
+        count = open(HOSTILE_COUNT).read().strip()
+        return ("## Hardening\n\nHostile inputs tried and held: %s\n\n"
+                "(from `bench/hostile-count`; the hostile-input tests say what they are)\n" % count)
+    if old_text:
+        kept = re.search(r"^## Hardening\n.*?(?=^## |\Z)", old_text, re.S | re.M)
+        if kept:
+            return kept.group(0).rstrip() + "\n"
+    return "## Hardening\n\nHostile inputs tried and held: (not yet counted)\n"
+
+
+def machine_lines(m):
+    if m["qemu"]:
+        emulation = ("Wine's 32-bit side runs under QEMU's user-mode emulation here (%s): "
+                     "absolute times are far slower than on Windows, so only the ratios carry over." % m["qemu"])
+    else:
+        emulation = ("This machine's kernel runs Wine's 32-bit side natively (no QEMU emulation was registered "
+                     "for i386 programs during the run). On machines where it runs under QEMU's user-mode "
+                     "emulation, absolute times are many times slower; in either case only the ratios carry over "
+                     "to Windows, not the absolute figures.")
+    return [
+        "- %d cores, %s, %.1f GB RAM; Debian %s, kernel %s" % (m["nproc"], m["cpu"], m["ram_gb"], m["debian"],
+                                                              m["kernel"]),
+        "- %s, %s, makensis %s" % (m["wine"], m["hyperfine"], m["makensis"]),
+        "- load average before / after the run: %.2f / %.2f (the machine is shared: other builds ran meanwhile)"
+        % (m["load_before"][0], m["load_after"][0]),
+        "- " + emulation,
+        "- The virtual display (Xvfb) has no window manager, so the prefix is set to unmanaged windows "
+        "(`HKCU\\Software\\Wine\\X11 Driver`, `Managed=N`): otherwise Wine waits 2 s for a window manager "
+        "each time a window is hidden, which would add 2 s to the end of every wizard run.",
+    ]
+
+
+def install_table(r):
+    inst = r["install"]["rounds"]
+    hf = r["install"]["hyperfine"]
+    floor = inst["floor"]["median"]
+    hf_floor = hf["floor"]["median"]
+    rows = [
+        "| Run | Median wall | Above the floor | Ours ÷ it, above the floor | Peak memory | "
+        "hyperfine: median, above the floor, ours ÷ it |",
+        "|---|---:|---:|---:|---:|---:|",
+    ]
+    names = {
+        "floor": "floor: `wine cmd /c exit`",
+        "ours": "ours: `setup.exe s`",
+        "nsis_service": "NSIS with the service step (`-i`)",
+        "nsis_files": "NSIS, files only",
+    }
+    ours_above = inst["ours"]["median"] - floor
+    hf_ours_above = hf["ours"]["median"] - hf_floor
+    for key in ("floor", "ours", "nsis_service", "nsis_files"):
+        above = inst[key]["median"] - floor
+        hf_above = hf[key]["median"] - hf_floor
+        if key == "floor":
+            hf_text = ms(hf[key]["median"])
+        else:
+            hf_text = "%s, %s%s" % (ms(hf[key]["median"]), ms(hf_above),
+                                   ", " + ratio(hf_ours_above, hf_above) if key.startswith("nsis") else "")
+        rows.append("| %s | %s | %s | %s | %s KB | %s |" % (
+            names[key], ms(inst[key]["median"]), "—" if key == "floor" else ms(above),
+            "**%s**" % ratio(ours_above, above) if key.startswith("nsis") else "—",
+            n(inst[key]["peak_kb_median"]), hf_text))
+    return rows, ours_above, floor
+
+
+def left_summary(found, want_service):
+    """How many of the runs left the complete install behind."""
+    def complete(f):
+        return (f.get("files") == "1" and f.get("uninstaller") == "1" and f.get("links") == "3" and
+                f.get("entry") == "1" and (f.get("service") == "1") == want_service)
+    return "%d of %d" % (sum(complete(f) for f in found), len(found))
+
+
+def uninstall_rows(u):
+    rows = [
+        "| Run | Median, process start to end | Above the probe's floor |",
+        "|---|---:|---:|",
+    ]
+    floor = u["floor"]["median_ms"]
+    names = {
+        "floor": "floor: `cmd /c exit` started by the probe",
+        "ours": "ours: `Uninstall\\setup.exe delpkg`, the wizard's buttons clicked",
+        "nsis_service": "NSIS uninstaller `/S` (runs `-k`, `-u`)",
+        "nsis_files": "NSIS uninstaller `/S`, files only",
+    }
+    for key in ("floor", "ours", "nsis_service", "nsis_files"):
+        v = u[key]["median_ms"]
+        rows.append("| %s | %.0f ms | %s |" % (names[key], v, "—" if key == "floor" else "%.0f ms" % (v - floor)))
+    return rows
+
+
+def uninstalls_clean(u):
+    def clean(f):
+        return f.get("files") == "0" and f.get("entry") == "0" and f.get("links") == "0" and f.get("service") == "0"
+    return {k: "%d of %d" % (sum(clean(f) for f in u[k]["left"]), len(u[k]["left"]))
+            for k in ("ours", "nsis_service", "nsis_files")}
+
+
+def main():
+    if len(sys.argv) != 3:
+        print(__doc__, file=sys.stderr)
+        return 2
+    r = json.load(open(sys.argv[1]))
+    out_path = sys.argv[2]
+    old = open(out_path).read() if os.path.exists(out_path) else ""
+    m = r["machine"]
+    s = r["sizes"]
+    lines = ["# Benchmarks", "",
+             "Produced by one command, `script/bench`, which builds, makes a fresh 64-bit Windows 7 Wine prefix in "
+             "`build/bench`, builds the NSIS peer (`bench/arrayvane.nsi`) from the same `build/medium` with "
+             "Debian's makensis, runs every measurement below in one go and rewrites this file "
+             "(`bench/run.py` measures, `bench/report.py` writes). Every figure here comes from that run "
+             "(%d s in all). The installs: medians of %d interleaved rounds (each round runs every program "
+             "once, in an order that rotates, so that the load of this shared machine falls on all alike), and "
+             "as a cross-check hyperfine's medians of %d runs each after one warm-up, run one program after "
+             "the other. The uninstalls and the wizard: medians of %d runs." % (
+                 r["seconds"], r["runs"], r["runs"], r["short_runs"]),
+             "", "## Machine", ""] + machine_lines(m)
+
+    rows, ours_above, floor = install_table(r)
+    inst = r["install"]["rounds"]
+    lines += ["", "## Silent install: ours against NSIS", "",
+              "Each run starts from the same clean prefix: before it (untimed in the rounds, and as hyperfine's "
+              "`--prepare`) `bench-probe reset` waits for the service tool that the install before started, "
+              "stops and deletes the service, and removes the folder, the shortcuts, the uninstall entry and the "
+              "compatibility mark. NSIS installs the same files as ours "
+              "(the seven language modules and `setup.ini` beside its uninstaller in `InstallDir\\Uninstall`, "
+              "the Application files), the same uninstall entry "
+              "(`HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\HBC71K`, under Wow6432Node for a "
+              "32-bit installer, with the same five values), the same three shortcuts, into the same folder "
+              "(`C:\\Program Files (x86)\\HBC71K`; given as its InstallDir, since `wine` quotes a `/D=` with "
+              "spaces and NSIS then ignores it). Its service variant starts `ArrSvcSetup.exe -i` without "
+              "waiting, as ours does.", ""] + rows
+    lines += ["",
+              "Ratios below 1 mean ours is faster. Peak memory (median over the rounds) is the largest resident "
+              "size GNU time saw (`/usr/bin/time -f %M`) among the processes of the tree that `wine` runs, as "
+              "the host sees them.",
+              "",
+              "What each run left, as the next reset found it (complete install, service as expected): "
+              "ours %s, NSIS with service %s, NSIS files only %s." % (
+                  left_summary(inst["ours"]["left"], True), left_summary(inst["nsis_service"]["left"], True),
+                  left_summary(inst["nsis_files"]["left"], False))]
+
+    u = r["uninstall"]
+    p = r["pauses"]
+    lines += ["", "## Uninstall", "",
+              "Ours is driven through the wizard by `bench-probe walk` (real mouse clicks on the action button "
+              "and then the finish button, on the virtual display); NSIS's uninstaller runs silently and in "
+              "place (`/S _?=InstallDir\\Uninstall`, so that the timed process is the one that does the work). "
+              "Each is timed inside the prefix by the probe, from CreateProcess to the end of the process, "
+              "after a fresh install whose service is running. The self-delete script that ours starts at "
+              "exit, and the uninstaller file NSIS leaves when run in place, are outside the figures.", ""]
+    lines += uninstall_rows(u)
+    ours_pauses = p["uninstall"]["pauses"]
+    lines += ["",
+              "Ours in parts (medians): %.0f ms to a wizard that takes clicks, %.0f ms from the action button "
+              "to the finish button (of which %d × %d ms are the mandated pauses), the rest the finish click "
+              "and the exit." % (u["ours"]["wizard_median_ms"], u["ours"]["work_median_ms"], ours_pauses, SETTLE_MS),
+              "Without its pauses, ours would take about %.0f ms above the probe's floor, against NSIS's "
+              "%.0f ms (with `-k`, `-u`)." % (
+                  u["ours"]["median_ms"] - ours_pauses * SETTLE_MS - u["floor"]["median_ms"],
+                  u["nsis_service"]["median_ms"] - u["floor"]["median_ms"]),
+              "",
+              "Runs that left nothing of the product (files, entry, shortcuts, service): ours %s, NSIS with "
+              "service %s, NSIS files only %s." % tuple(uninstalls_clean(u)[k] for k in
+                                                       ("ours", "nsis_service", "nsis_files"))]
+
+    lines += ["", "## The mandated pauses", "",
+              "The engine pauses %d ms after each `-k` and each `-u` it starts (`kSettleMs` in "
+              "`engine/Process.cpp`), and after closing a running application's window. Counted in the run from "
+              "the service tool's own log of its command lines (`AV_STANDIN_LOG`) and read from the code paths:"
+              % SETTLE_MS, "",
+              "| Run | Service tool runs | Pauses | Share of its median |",
+              "|---|---|---:|---:|",
+              "| fresh silent install | %s | %d (%d ms) | %.0f %% |" % (
+                  ", ".join(p["install"]["tool_runs"]) or "none", p["install"]["pauses"],
+                  p["install"]["pauses"] * SETTLE_MS,
+                  100 * p["install"]["pauses"] * SETTLE_MS / (1000 * inst["ours"]["median"])),
+              "| uninstall (Windows 7: NT 6) | %s | %d (%d ms) | %.0f %% |" % (
+                  ", ".join(p["uninstall"]["tool_runs"]) or "none", ours_pauses, ours_pauses * SETTLE_MS,
+                  100 * ours_pauses * SETTLE_MS / u["ours"]["median_ms"]),
+              "",
+              "No application window is open in these runs (the silent install does not launch it: "
+              "`LaunchAPInSilentMode=0`), so the third pause never comes. A reinstall over an existing "
+              "installation would add two pauses before the first copy; the payload runs below always start "
+              "from a clean prefix, so they have none."]
+
+    w = r["wizard"]
+    lines += ["", "## Start to the painted wizard", "",
+              "`bench-probe painted` starts `setup.exe` (the install wizard) and polls the screen until the "
+              "wizard's window is visible and at least 60 %% of a 10 × 10 grid of its points show the pixels of "
+              "its background bitmap (read from setup.exe's own resources), then presses Cancel and waits for the "
+              "process to end. `bench-probe region` times `RegionFromBitmap` (wizard/WindowShape.cpp, the cut of "
+              "the window's shape) on the same %d × %d bitmap, %d times." % (
+                  w["region_size"][0], w["region_size"][1], len(w["region_runs_ms"])), "",
+              "| Figure | Median |", "|---|---:|",
+              "| process start to the wizard visible | %.0f ms |" % w["visible_median_ms"],
+              "| process start to the wizard painted | %.0f ms |" % w["painted_median_ms"],
+              "| cutting the window region | %.2f ms (%.1f %% of start to painted) |" % (
+                  w["region_median_ms"], 100 * w["region_share"])]
+
+    pay = r["payload"]
+    images = next(iter(pay["cases"].values()))["images"] if pay["cases"] else 109
+    lines += ["", "## Growth with the payload", "",
+              "Copies of the medium with 1 MB, 100 MB and 1 GB more in the Application folder: the "
+              "application and its DLL each grow by 45 %% of it (incompressible data appended after the "
+              "program), the %d images share the other 10 %%; the service tool stays as built. Ours: "
+              "`setup.exe s` from the copy. The physical limit: `wine xcopy /e /i /q /y` of the whole copied "
+              "medium, in the same prefix, to `C:\\bench-copy`. The floor, ours and xcopy run in interleaved "
+              "rounds after one untimed round; before each run the prefix is reset and `sync` writes out what "
+              "the run before left in the page cache. Throughput is the Application folder's bytes over the "
+              "time above that case's floor." % images, "",
+              "| Payload | Runs | Floor | Ours | xcopy | Ours MB/s | xcopy MB/s | Ours ÷ xcopy throughput |",
+              "|---|---:|---:|---:|---:|---:|---:|---:|"]
+    for key, c in pay["cases"].items():
+        lines.append("| +%s (%s bytes in all) | %d | %s | %s | %s | %.0f | %.0f | **%.2f** |" % (
+            key.replace("1024mb", "1 GB").replace("mb", " MB"), n(c["application_bytes"]), c["runs"],
+            ms(c["floor"]), ms(c["ours"]["median"]), ms(c["copy"]["median"]), c["ours"]["mb_per_s"] or 0,
+            c["copy"]["mb_per_s"] or 0, c["ratio_throughput"] or 0))
+    lines += ["", "With a payload of a few MB both take little more than their floor, so that ratio is mostly "
+              "noise; it means something from 100 MB on."]
+    if pay.get("skipped_1gb"):
+        lines.append("")
+        lines.append("The 1 GB case was left out: the disk had only %.1f GB free." % (pay["free_bytes"] / 2 ** 30))
+    gb_runs = r["payload_runs"].get("1024")
+    if gb_runs and int(gb_runs) < 5 and not pay.get("skipped_1gb"):
+        lines += ["", "The 1 GB case has %s runs only (plus one warm-up), to keep the whole run short." % gb_runs]
+
+    o = s["ours"]
+    ns = s["nsis"]
+    lines += ["", "## Sizes", "",
+              "| File | Bytes |", "|---|---:|",
+              "| ours: setup.exe, whole (%s) | %s |" % ("stripped" if o["stripped"] else "NOT stripped", n(o["whole"])),
+              "| ours: setup.exe without its bitmaps | %s |" % n(o["without_bitmaps"]),
+              "| ours: setup.exe without its pictures (bitmaps and icon images) | %s |" % n(o["without_pictures"]),
+              "| ours: language modules | %s to %s each |" % (n(min(s["language_modules"].values())),
+                                                           n(max(s["language_modules"].values()))),
+              "| NSIS stub that makensis used: `%s` | %s |" % (ns["stub_file"], n(ns["stub_bytes"] or 0)),
+              "| NSIS: EXE header in the built installer (stub after makensis dropped unused resources) | %s |"
+              % n(ns["header_bytes"] or 0),
+              "| NSIS: whole installer, files only (%s, payload inside) | %s |" % (ns["compressor"],
+                                                                                 n(ns["installer_files_bytes"])),
+              "| NSIS: whole installer, with the service step | %s |" % n(ns["installer_service_bytes"]),
+              "",
+              "Ours ships beside its medium (the Application folder holds %s bytes here); NSIS carries the same "
+              "files compressed inside itself." % n(s["payload_bytes"]),
+              "",
+              "### The lean build, before and after", "",
+              "| setup.exe | Whole | Stripped | Without pictures |", "|---|---:|---:|---:|",
+              "| before, full C runtime (measured on the build before the lean one) | %s | %s | %s |" % (
+                  n(BEFORE["measured"]["whole"]), n(BEFORE["measured"]["stripped"]),
+                  n(BEFORE["measured"]["without_pictures"])),
+              "| before, as the issue quoted it (an earlier build) | %s | %s | — |" % (
+                  n(BEFORE["issue"]["whole"]), n(BEFORE["issue"]["stripped"])),
+              "| after: this run's build (stripped as built) | %s | %s | %s |" % (
+                  n(o["whole"]), n(o["whole"]), n(o["without_pictures"])),
+              "",
+              "The test `medium.size` keeps the last column within 64 KB."]
+
+    lines += ["", hardening_section(old).rstrip()]
+    with open(out_path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
