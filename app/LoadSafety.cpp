@@ -17,12 +17,13 @@ void PreloadFromSystem32(const char* names) {
     wchar_t system[MAX_PATH];
     UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH - 16) return;
-    for (const char* name = names; *name; name += ::lstrlenA(name) + 1) {
+    for (const char* name = names; *name; ++name) {
         wchar_t path[MAX_PATH];
         wchar_t* end = path + length;
         ::lstrcpyW(path, system);
         *end++ = L'\\';
-        for (const char* c = name; *c && end < path + MAX_PATH - 5; ++c) *end++ = static_cast<wchar_t>(*c);
+        for (; *name; ++name)
+            if (end < path + MAX_PATH - 5) *end++ = static_cast<wchar_t>(*name);
         ::lstrcpyW(end, L".dll");
         // Kept loaded for the life of the process; a DLL this system lacks
         // is simply not there to be found.

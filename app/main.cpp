@@ -22,8 +22,8 @@ int RunSetup() {
     wchar_t programPath[MAX_PATH];
     DWORD length = ::GetModuleFileNameW(nullptr, programPath, MAX_PATH);
     if (length > 0 && length < MAX_PATH && DllRedirectionBeside(programPath)) {
-        ShowFailure(L"A file or folder named setup.exe.local stands beside setup.exe: Windows would load "
-                    L"the installer's DLLs from it. Remove it, then start setup.exe again.");
+        // Windows would load the installer's DLLs from it.
+        ShowFailure(L"Fail to start beside setup.exe.local! Remove it, then start setup.exe again.");
         return 1;
     }
     SetupApp app;

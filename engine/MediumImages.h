@@ -4,6 +4,5 @@
 // Which entries of ImageFileTable the medium holds, from one listing of its
 // Application\Images folder: a search per image costs a folder scan each.
 // An entry is present when the listing has a file or folder of its name
-// (any case), as a search on its path would find it; entries outside
-// Images, or a folder whose pattern does not fit, are searched one by one.
+// (any case), as a search on its path would find it.
 void FindMediumImages(const wchar_t* sourceDir, bool (&present)[kImageFileCount]);

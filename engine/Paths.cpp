@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <cwchar>
-#include <initializer_list>
 
 #include "framework/Handle.h"
 
@@ -54,7 +53,8 @@ bool IsDeviceName(const wchar_t* name) {
     size_t stem = 0;
     while (name[stem] && name[stem] != L'.') ++stem;
     while (stem > 0 && name[stem - 1] == L' ') --stem;
-    for (const wchar_t* word : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* word : kDevices) {
         if (StemIs(name, stem, word)) return true;
     }
     if (stem != 4) return false;

@@ -12,12 +12,14 @@ constexpr size_t kCommandChars = kPathChars + 16;
 
 const wchar_t kUninstallStringFailure[] = L"Fail to write the UninstallString registry key!";
 
-RegistryValueWriter setValue = &::RegSetValueExW;
+// Null: the real RegSetValueExW.
+RegistryValueWriter setValue = nullptr;
 
 LONG SetString(HKEY key, const wchar_t* name, const wchar_t* text) {
     // The byte count includes the terminating NUL.
     DWORD bytes = static_cast<DWORD>((::lstrlenW(text) + 1) * sizeof(wchar_t));
-    return setValue(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+    RegistryValueWriter write = setValue ? setValue : &::RegSetValueExW;
+    return write(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
 }
 
 // The program in quotes, so that a folder with spaces in its name cannot
@@ -109,7 +111,7 @@ void RemoveRunValue(const SetupConfig& config, const wchar_t* prefix) {
 } // namespace
 
 void SetRegistryValueWriter(RegistryValueWriter writer) {
-    setValue = writer ? writer : &::RegSetValueExW;
+    setValue = writer;
 }
 
 const wchar_t* RegistryKeyPrefix(int wow64) {

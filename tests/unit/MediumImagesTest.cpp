@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "engine/MediumImages.h"
 #include "tests/support/TestSupport.h"
 
@@ -32,6 +34,14 @@ TEST(MediumImages, ListingFindsWhatASearchPerImageWould) {
     EXPECT_TRUE(present[1]);
     EXPECT_TRUE(present[2]);
     EXPECT_EQ(3, count);
+}
+
+TEST(MediumImages, EveryTableEntryIsInTheImagesFolder) {
+    for (int i = 0; i < kImageFileCount; ++i) {
+        std::wstring entry = ImageFileTable[i];
+        EXPECT_EQ(L"Images\\", entry.substr(0, 7)) << i;
+        EXPECT_EQ(std::wstring::npos, entry.find(L'\\', 7)) << i;
+    }
 }
 
 TEST(MediumImages, NoImagesFolderMeansNoImages) {
