@@ -57,12 +57,6 @@ private:
     std::initializer_list<const wchar_t*> programs_;
 };
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 std::wstring Lower(std::wstring text) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
     return text;
@@ -72,7 +66,7 @@ void Plant(const std::wstring& folder) {
     const std::wstring planted = test::TestBinDir() + L"\\planted.dll";
     for (const wchar_t* name : kPlantedNames) {
         std::wstring target = folder + L"\\" + name + L".dll";
-        ASSERT_TRUE(::CopyFileW(planted.c_str(), target.c_str(), FALSE)) << Narrow(target);
+        ASSERT_TRUE(::CopyFileW(planted.c_str(), target.c_str(), FALSE)) << test::Narrow(target);
     }
 }
 
@@ -112,7 +106,7 @@ struct PlantLog {
             for (const auto& dll : process.second) {
                 auto allowed = floor.find(dll.first);
                 if (dll.second > (allowed == floor.end() ? 0 : allowed->second))
-                    found += Narrow(process.first) + " loaded " + Narrow(dll.first) + " " +
+                    found += test::Narrow(process.first) + " loaded " + test::Narrow(dll.first) + " " +
                              std::to_string(dll.second) + " times\n";
             }
         }

@@ -19,8 +19,6 @@ bool KeyExists(const std::wstring& key) {
     return true;
 }
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 void HostileTest::SetUp() {
     product_ = std::make_unique<test::Installation>(test::UniqueTag());
     medium_ = dir_ / L"medium";

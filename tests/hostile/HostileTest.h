@@ -28,6 +28,12 @@ protected:
     // did not crash and left no process behind. The sentinels are taken
     // before the first run of the case.
     RunOutcome Run(const std::wstring& args, DWORD deadlineMs = 120000, WindowHandler* handler = nullptr);
+    // A silent install that must succeed, as the start of a case.
+    void InstallOnce() {
+        RunOutcome first = Run(L"s");
+        ASSERT_EQ(0u, first.exitCode);
+        ASSERT_TRUE(first.failMessages.empty());
+    }
     RunOutcome RunCommand(const std::wstring& commandLine, DWORD deadlineMs = 120000,
                           WindowHandler* handler = nullptr);
     // Takes the sentinels, if this case has not yet.
@@ -73,7 +79,7 @@ private:
 // A REG_SZ value under HKLM, or "<missing>".
 std::wstring ReadString(const std::wstring& key, const wchar_t* name);
 bool KeyExists(const std::wstring& key);
-std::string Narrow(const std::wstring& text);
+using test::Narrow;
 
 } // namespace hostile
 

@@ -11,12 +11,6 @@ namespace {
 
 class ReinstallTest : public HostileTest {
 protected:
-    void InstallOnce() {
-        RunOutcome first = Run(L"s");
-        ASSERT_EQ(0u, first.exitCode);
-        ASSERT_TRUE(first.failMessages.empty());
-    }
-
     // Starts the installed application in a stand-in mode and waits for
     // its window.
     void StartApplication(const wchar_t* mode) {

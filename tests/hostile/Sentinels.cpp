@@ -7,12 +7,6 @@ namespace hostile {
 
 namespace {
 
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
-    return path;
-}
-
 // The folder's entries; with `deep`, every file below it too, with its size
 // and last write time, so a changed file shows as well as a new one.
 void ListFolder(const std::wstring& folder, bool deep, std::set<std::wstring>& lines) {
@@ -57,8 +51,8 @@ Sentinels::Sentinels(const test::Installation& product, std::wstring medium, std
       medium_(std::move(medium)),
       sibling_(std::move(sibling)),
       programFiles_(product.installDir.substr(0, product.installDir.rfind(L'\\'))),
-      desktop_(SpecialFolder(CSIDL_DESKTOPDIRECTORY)),
-      programs_(SpecialFolder(CSIDL_COMMON_PROGRAMS)) {}
+      desktop_(test::SpecialFolder(CSIDL_DESKTOPDIRECTORY)),
+      programs_(test::SpecialFolder(CSIDL_COMMON_PROGRAMS)) {}
 
 std::set<std::wstring> Sentinels::Take() const {
     std::set<std::wstring> lines;

@@ -8,12 +8,6 @@ namespace {
 
 class UninstallTest : public HostileTest {
 protected:
-    void InstallOnce() {
-        RunOutcome first = Run(L"s");
-        ASSERT_EQ(0u, first.exitCode);
-        ASSERT_TRUE(first.failMessages.empty());
-    }
-
     // Runs the uninstall wizard of that command line to its end.
     void UninstallWith(const std::wstring& commandLine) {
         WizardClicker wizard(product_->appName + L" - Uninstallation Wizard");

@@ -1,12 +1,25 @@
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <memory>
 #include <type_traits>
 
 namespace test {
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
+    return narrow;
+}
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return path;
+}
 
 std::wstring Env(const wchar_t* name) {
     wchar_t value[1024] = {};

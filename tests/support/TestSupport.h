@@ -8,6 +8,10 @@ namespace test {
 
 // The value of an environment variable that CTest sets for the test.
 std::wstring Env(const wchar_t* name);
+// For messages: each character below 128 as it is, any other as '?'.
+std::string Narrow(const std::wstring& text);
+// A shell folder (CSIDL_...), looked up for the current user.
+std::wstring SpecialFolder(int csidl);
 // "1" in AV_EXPECT_WOW64 / AV_EXPECT_NT6: what the prefix really is.
 int ExpectedWow64();
 int ExpectedNt6();
