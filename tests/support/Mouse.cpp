@@ -33,8 +33,11 @@ void ClickAt(HWND hwnd, int x, int y) {
     MouseUp(point);
 }
 
+// A press and a release carry their point too: when Wine maps a new window
+// the X server may report the pointer where X last saw it, and a press
+// without a point would land there.
 void MouseMove(POINT screen) { SendMouse(MOUSEEVENTF_MOVE, screen); }
-void MouseDown(POINT screen) { SendMouse(MOUSEEVENTF_LEFTDOWN, screen); }
-void MouseUp(POINT screen) { SendMouse(MOUSEEVENTF_LEFTUP, screen); }
+void MouseDown(POINT screen) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN, screen); }
+void MouseUp(POINT screen) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP, screen); }
 
 } // namespace test

@@ -142,9 +142,7 @@ TEST_F(WizardTest, ReadyPageOfTheInstallAndItsCloseButton) {
         EXPECT_EQ(expected.place.left, place.left) << expected.name;
         EXPECT_EQ(expected.place.top, place.top) << expected.name;
         if (expected.place.right >= 0) {
-            if (expected.place.right >= 0) {
             EXPECT_EQ(expected.place.right, place.right) << expected.name << " width";
-        }
         }
         EXPECT_EQ(expected.place.bottom, place.bottom) << expected.name << " height";
     }
@@ -158,7 +156,8 @@ TEST_F(WizardTest, ReadyPageOfTheInstallAndItsCloseButton) {
     // The close button asks to close, as the system menu would: the wizard
     // ends and nothing was installed.
     wizard.Click(kCloseButton);
-    EXPECT_NE(-1, setup.Wait(30000));
+    EXPECT_NE(-1, setup.Wait(30000))
+        << (wizard.Exists() ? "the wizard is still open" : "the wizard has gone, setup.exe has not ended");
     EXPECT_FALSE(test::FileExists(product_.installDir));
 }
 

@@ -66,8 +66,12 @@ void WizardWindow::Click(int id) const {
     const POINT centre = test::ScreenPoint(hwnd_, POINT{place.left + place.right / 2, place.top + place.bottom / 2});
     // The pointer first rests on the control, as a hand's would, so the
     // press reaches the control and not whatever stood there before.
-    test::MouseMove(centre);
-    test::WaitFor([&] { return ::WindowFromPoint(centre) == Item(id); }, 5000);
+    test::WaitFor([&] {
+        test::MouseMove(centre);
+        POINT cursor = {};
+        return ::GetCursorPos(&cursor) && cursor.x == centre.x && cursor.y == centre.y &&
+               ::WindowFromPoint(centre) == Item(id);
+    }, 5000);
     test::MouseDown(centre);
     test::MouseUp(centre);
 }
