@@ -72,17 +72,12 @@ std::string Narrow(const std::wstring& text) {
     return out;
 }
 
-// Polls `done` until it holds or the time is up.
+// Timings want a finer poll than the walk's.
 bool PollFor(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start >= timeoutMs) return false;
-        ::Sleep(kPollMs);
-    }
-    return true;
+    return walk::PollFor(done, timeoutMs, kPollMs);
 }
 
-bool Ended(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+using walk::Ended;
 
 std::wstring Quoted(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;

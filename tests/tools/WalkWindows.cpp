@@ -92,4 +92,15 @@ void MoveMouseAway() {
               POINT{::GetSystemMetrics(SM_CXSCREEN) - 2, ::GetSystemMetrics(SM_CYSCREEN) - 2});
 }
 
+bool PollFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start >= timeoutMs) return false;
+        ::Sleep(pollMs);
+    }
+    return true;
+}
+
+bool Ended(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+
 } // namespace walk

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // What the walk asks of another process's windows: plain Win32 calls that
@@ -14,6 +15,10 @@ HWND FindDialogOf(DWORD pid, bool (*accept)(HWND));
 bool IsWizard(HWND dialog);
 // The engine's failure message box, captioned "Fail".
 bool IsFailBox(HWND dialog);
+
+// Polls `done` every `pollMs` until it holds or the time is up.
+bool PollFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 20);
+bool Ended(HANDLE process);
 
 std::wstring WindowText(HWND window);
 // The text of a control of another process, asked for with WM_GETTEXT.

@@ -32,17 +32,6 @@ constexpr DWORD kProgressSettleMs = 1000;
 constexpr LRESULT kProgressShown = 10;
 constexpr DWORD kProgressCreepsMs = 2000;
 
-bool Ended(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
-
-// Polls `done` until it holds or the time is up.
-bool PollFor(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start >= timeoutMs) return false;
-        ::Sleep(kPollMs);
-    }
-    return true;
-}
 
 LRESULT ProgressOf(HWND wizard) {
     DWORD_PTR position = 0;
