@@ -158,4 +158,12 @@ TEST_F(StartupTest, MutexHeldByAnotherProgramStopsTheRun) {
     ::CloseHandle(mutex);
 }
 
+// A crash under test ends there, with its code, instead of waiting for a
+// debugger (the prefixes switch Wine's off).
+TEST(PrefixTest, ACrashEndsAtOnceWithItsExceptionCode) {
+    test::Process crash(L"\"" + test::TestBinDir() + L"\\crash.exe\"");
+    ASSERT_TRUE(crash.Started());
+    EXPECT_EQ(static_cast<int>(EXCEPTION_ACCESS_VIOLATION), crash.Wait(10000));
+}
+
 } // namespace
