@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <psapi.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -75,10 +77,39 @@ void Installation::WriteSetupIni(const std::wstring& medium, int launchInSilentM
                       "\r\n[Startup]\r\nAppName=" + Narrow(appName) + "\r\n");
 }
 
+std::vector<DWORD> Installation::ServiceToolRuns() const {
+    std::vector<DWORD> runs;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return runs;
+    std::vector<PROCESSENTRY32W> entries;
+    DWORD manager = 0;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        if (::lstrcmpiW(::PathFindFileNameW(entry.szExeFile), L"services.exe") == 0) manager = entry.th32ProcessID;
+        if (::lstrcmpiW(::PathFindFileNameW(entry.szExeFile), L"ArrSvcSetup.exe") == 0) entries.push_back(entry);
+    }
+    ::CloseHandle(snapshot);
+    const std::wstring tool = Lower(Installed(L"ArrSvcSetup.exe"));
+    for (const PROCESSENTRY32W& candidate : entries) {
+        // The service itself runs the same program, started by the manager.
+        if (candidate.th32ParentProcessID == manager) continue;
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, candidate.th32ProcessID);
+        if (!process) continue;
+        wchar_t path[MAX_PATH * 2] = {};
+        DWORD length = ::GetModuleFileNameExW(process, nullptr, path, MAX_PATH * 2);
+        ::CloseHandle(process);
+        if (length > 0 && Lower(path) == tool) runs.push_back(candidate.th32ProcessID);
+    }
+    return runs;
+}
+
 void Installation::RemoveService() const {
-    // A service tool still registering or starting the service is let
-    // finish first (bounded): the manager would not stop a service that
-    // is still starting, and the clean-up would wait for it in vain.
+    // The install does not wait for "-i": a tool still registering the
+    // service would register it after the clean-up, so it is let finish
+    // first (bounded). So is a service still starting: the manager would
+    // not stop it, and the clean-up would wait for it in vain.
+    WaitFor([&] { return ServiceToolRuns().empty(); }, 15000);
     auto settled = [&] {
         DWORD state = ServiceState(serviceName);
         return state == 0 || state == SERVICE_RUNNING || state == SERVICE_STOPPED;

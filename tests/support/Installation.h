@@ -1,5 +1,8 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
+#include <vector>
 
 #include "tests/support/TestSupport.h"
 
@@ -19,6 +22,9 @@ struct Installation {
     void RemoveAll() const;
     // Stops and deletes the stand-in service, once its tool is done with it.
     void RemoveService() const;
+    // The service tool's runs from the installation folder (not the
+    // service, which runs the same program).
+    std::vector<DWORD> ServiceToolRuns() const;
     std::wstring Installed(const std::wstring& name) const { return installDir + L"\\" + name; }
 
     std::wstring tag, folder, appName, serviceName;
