@@ -207,4 +207,21 @@ TEST_F(PlantingTest, ARedirectionFolderBesideSetupIsRefused) {
     EXPECT_FALSE(test::FileExists(product_.installDir));
 }
 
+// The language module holds texts only, and setup.exe maps it as data:
+// code in it never runs. The planted DLL in its place would log from its
+// entry point (and refuse to load, which the wizard would report).
+TEST_F(PlantingTest, TheLanguageModuleIsMappedAsDataSoItsCodeNeverRuns) {
+    ASSERT_TRUE(::CopyFileW((test::TestBinDir() + L"\\planted.dll").c_str(), (medium_ + L"\\setupENU.dll").c_str(),
+                            FALSE));
+    test::Process setup(L"\"" + medium_ + L"\\setup.exe\"");
+    HWND window = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return (window = test::AnyProcessWindow(setup.Id())) != nullptr; }, 60000));
+    wchar_t title[256] = {};
+    ::GetWindowTextW(window, title, 256);
+    EXPECT_STRNE(L"Fail", title) << "the module did not load";
+    EXPECT_EQ(0u, PlantLog(log_).Most(L"setup.exe").count(L"setupenu.dll")) << "the module's entry point ran";
+    ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(-1, setup.Wait(30000));
+}
+
 } // namespace

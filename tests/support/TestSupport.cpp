@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <memory>
 #include <type_traits>
@@ -227,6 +228,20 @@ HWND AnyProcessWindow(DWORD processId) {
     WindowQuery query{processId, nullptr, nullptr};
     ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
     return query.found;
+}
+
+std::vector<DWORD> ChildProcesses(DWORD parentId, const std::wstring& fileName) {
+    std::vector<DWORD> found;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == parentId && ::lstrcmpiW(::PathFindFileNameW(entry.szExeFile), fileName.c_str()) == 0)
+            found.push_back(entry.th32ProcessID);
+    }
+    ::CloseHandle(snapshot);
+    return found;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -97,6 +98,11 @@ HWND FindProcessWindow(DWORD processId, const std::wstring& title);
 
 // Any visible top-level window of that process.
 HWND AnyProcessWindow(DWORD processId);
+
+// The processes of that file name (any case) that `parentId` started. A
+// program started with CreateProcess is there from the moment the call
+// returns, before it runs a line of its own.
+std::vector<DWORD> ChildProcesses(DWORD parentId, const std::wstring& fileName);
 
 // SERVICE_RUNNING, SERVICE_STOPPED ..., or 0 when no such service exists.
 DWORD ServiceState(const std::wstring& name);
