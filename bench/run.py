@@ -101,14 +101,16 @@ def make_prefix():
     # The project's own prefix maker: it leaves one wineserver alive (-p).
     subprocess.run([os.path.join(ROOT, "scripts", "wine-prefixes"), "create", os.path.join(WORK, "wine"), "win7"],
                    check=True)
-    # The virtual display has no window manager; a managed window then costs
-    # Wine a 2-second wait for one each time it is hidden (the wizard's end).
-    run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f"],
-        stderr=subprocess.DEVNULL)
+    # It gives the prefix a virtual display of its own: every run uses that one.
+    with open(PREFIX + ".display") as display:
+        ENV["DISPLAY"] = ":" + display.read().strip()
+    # wine-prefixes also leaves its windows unmanaged: the virtual display has
+    # no window manager, which Wine would wait for each time one is hidden.
 
 
 def end_prefix():
-    subprocess.run(["wineserver", "-k"], env=ENV, stderr=subprocess.DEVNULL)
+    subprocess.run([os.path.join(ROOT, "scripts", "wine-prefixes"), "destroy", os.path.join(WORK, "wine"), "win7"],
+                   stderr=subprocess.DEVNULL)
 
 
 # ------------------------------------------------------------- the NSIS peer
