@@ -52,8 +52,8 @@ void HostileTest::CleanUp() const {
     // The service goes first, by the service manager: ended by force, its
     // process would leave the manager waiting for it.
     product_->RemoveService();
-    EndProcessesUnder(product_->installDir);
-    EndProcessesUnder(medium_);
+    test::EndProcessesUnder(product_->installDir);
+    test::EndProcessesUnder(medium_);
     product_->RemoveAll();
     test::RemoveTree(sibling_);
     test::DeleteCompatMarksContaining(dir_.Path());
@@ -92,7 +92,7 @@ void HostileTest::ExpectEndedCleanly(const RunOutcome& outcome, const std::wstri
     // Nothing of setup.exe outlives its run (the application or the
     // service tool it starts may).
     for (const std::wstring& folder : {medium_, Installed(L"Uninstall")})
-        EXPECT_TRUE(ProcessesUnder(folder).empty()) << "left running from " << Narrow(folder);
+        EXPECT_TRUE(test::ProcessesUnder(folder).empty()) << "left running from " << Narrow(folder);
 }
 
 void HostileTest::WriteIniWith(const std::string& customizedLines) const {

@@ -1,7 +1,5 @@
 #include "tests/hostile/SetupRun.h"
 
-#include <psapi.h>
-#include <tlhelp32.h>
 
 #include "tests/support/TestSupport.h"
 
@@ -37,11 +35,6 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM param) {
     auto* joined = reinterpret_cast<std::wstring*>(param);
     if (text[0]) *joined += (joined->empty() ? L"" : L" ") + std::wstring(text);
     return TRUE;
-}
-
-std::wstring Lower(std::wstring text) {
-    for (auto& c : text) c = static_cast<wchar_t>(::towlower(c));
-    return text;
 }
 
 } // namespace
@@ -83,34 +76,5 @@ RunOutcome RunSetup(const std::wstring& commandLine, DWORD deadlineMs, WindowHan
 }
 
 bool IsCrashCode(DWORD code) { return (code & 0xF0000000u) == 0xC0000000u || code == 0x80000003u; }
-
-std::vector<DWORD> ProcessesUnder(const std::wstring& folder) {
-    std::vector<DWORD> found;
-    const std::wstring prefix = Lower(folder + L"\\");
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return found;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
-        if (!process) continue;
-        wchar_t path[MAX_PATH * 2] = {};
-        DWORD length = ::GetModuleFileNameExW(process, nullptr, path, MAX_PATH * 2);
-        ::CloseHandle(process);
-        if (length > 0 && Lower(path).compare(0, prefix.size(), prefix) == 0) found.push_back(entry.th32ProcessID);
-    }
-    ::CloseHandle(snapshot);
-    return found;
-}
-
-void EndProcessesUnder(const std::wstring& folder) {
-    for (DWORD pid : ProcessesUnder(folder)) {
-        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-        if (!process) continue;
-        ::TerminateProcess(process, 99);
-        ::WaitForSingleObject(process, 10000);
-        ::CloseHandle(process);
-    }
-}
 
 } // namespace hostile

@@ -29,11 +29,6 @@ RunOutcome RunSetup(const std::wstring& commandLine, DWORD deadlineMs = 120000,
 // 0xC0000005) rather than ending by itself.
 bool IsCrashCode(DWORD code);
 
-// The programs running from files under `folder` (any case).
-std::vector<DWORD> ProcessesUnder(const std::wstring& folder);
-// Ends them and waits (bounded) until they are gone.
-void EndProcessesUnder(const std::wstring& folder);
-
 // Every text of the box's static controls, joined.
 std::wstring BoxText(HWND box);
 

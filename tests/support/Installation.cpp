@@ -121,6 +121,9 @@ void Installation::RemoveService() const {
 void Installation::RemoveAll() const {
     EndApplication(appName);
     RemoveService();
+    // An application launched just before the test ended may not have its
+    // window yet: whatever still runs from the folder goes now.
+    EndProcessesUnder(installDir);
     // A program that has just been ended may hold its files a moment longer.
     WaitFor([&] {
         RemoveTree(installDir);

@@ -3,12 +3,20 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <memory>
 #include <type_traits>
 
 namespace test {
+
+namespace {
+std::wstring LowerText(std::wstring text) {
+    for (auto& c : text) c = static_cast<wchar_t>(::towlower(c));
+    return text;
+}
+} // namespace
 
 std::string Narrow(const std::wstring& text) {
     std::string narrow;
@@ -242,6 +250,35 @@ std::vector<DWORD> ChildProcesses(DWORD parentId, const std::wstring& fileName) 
     }
     ::CloseHandle(snapshot);
     return found;
+}
+
+std::vector<DWORD> ProcessesUnder(const std::wstring& folder) {
+    std::vector<DWORD> found;
+    const std::wstring prefix = LowerText(folder + L"\\");
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        wchar_t path[MAX_PATH * 2] = {};
+        DWORD length = ::GetModuleFileNameExW(process, nullptr, path, MAX_PATH * 2);
+        ::CloseHandle(process);
+        if (length > 0 && LowerText(path).compare(0, prefix.size(), prefix) == 0) found.push_back(entry.th32ProcessID);
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+void EndProcessesUnder(const std::wstring& folder) {
+    for (DWORD pid : ProcessesUnder(folder)) {
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) continue;
+        ::TerminateProcess(process, 99);
+        ::WaitForSingleObject(process, 10000);
+        ::CloseHandle(process);
+    }
 }
 
 namespace {

@@ -104,6 +104,11 @@ HWND AnyProcessWindow(DWORD processId);
 // returns, before it runs a line of its own.
 std::vector<DWORD> ChildProcesses(DWORD parentId, const std::wstring& fileName);
 
+// The programs running from files under `folder` (any case).
+std::vector<DWORD> ProcessesUnder(const std::wstring& folder);
+// Ends them and waits (bounded) until they are gone.
+void EndProcessesUnder(const std::wstring& folder);
+
 // SERVICE_RUNNING, SERVICE_STOPPED ..., or 0 when no such service exists.
 DWORD ServiceState(const std::wstring& name);
 // Stops the service (waiting, bounded, until it has stopped) and deletes it.
