@@ -4,7 +4,7 @@
 
 RunMode ChooseRunMode(const SetupCommandLine& commandLine) {
     if (commandLine.count < 1) return RunMode::InstallWizard;
-    if (commandLine.delpkg) return RunMode::UninstallWizard;
+    if (commandLine.delpkg) return commandLine.SilentDel ? RunMode::SilentUninstall : RunMode::UninstallWizard;
     if (commandLine.s) return RunMode::SilentInstall;
     return RunMode::InstallWizard;
 }

@@ -2,7 +2,8 @@
 
 class SetupCommandLine;
 
-enum class RunMode { InstallWizard, UninstallWizard, SilentInstall };
+enum class RunMode { InstallWizard, UninstallWizard, SilentInstall, SilentUninstall };
 
-// delpkg wins over s; SilentDel and other words choose nothing.
+// delpkg wins over s; delpkg with SilentDel uninstalls without a window;
+// SilentDel without delpkg, and other words, choose nothing.
 RunMode ChooseRunMode(const SetupCommandLine& commandLine);

@@ -7,10 +7,12 @@
 #include "app/RunMode.h"
 #include "app/SetupCommandLine.h"
 #include "engine/Compat.h"
+#include "engine/EventLog.h"
 #include "engine/Install.h"
 #include "engine/Messages.h"
 #include "engine/Platform.h"
 #include "engine/SelfDeleteScript.h"
+#include "engine/Uninstall.h"
 #include "wizard/WizardDialog.h"
 
 namespace {
@@ -28,27 +30,43 @@ void LowerCaseAscii(wchar_t* text) {
 
 SetupApp::SetupApp() : mutex_(L"Arrayvane") { std::memset(&config_, 0, sizeof config_); }
 
+bool IsSilentRun(RunMode mode) { return mode == RunMode::SilentInstall || mode == RunMode::SilentUninstall; }
+
+namespace {
+bool ReadOwnFolder(wchar_t (&programPath)[kPathChars], wchar_t (&sourceDir)[kPathChars]) {
+    DWORD length = ::GetModuleFileNameW(nullptr, programPath, kPathChars);
+    if (length == 0 || length >= kPathChars) return false;
+    GetDirectoryPart(programPath, sourceDir);
+    return true;
+}
+} // namespace
+
 bool SetupApp::InitInstance() {
+    // First, so that a silent run never shows a box, not even for a
+    // failure before it has chosen what to do.
+    SetupCommandLine commandLine;
+    fw::WalkCommandLine(commandLine);
+    mode_ = ChooseRunMode(commandLine);
+    SetFailuresSilent(IsSilentRun(mode_));
+    UninstallMode = mode_ == RunMode::UninstallWizard || mode_ == RunMode::SilentUninstall ? 1 : 0;
+
+    wchar_t programPath[kPathChars] = {};
+    wchar_t sourceDir[kPathChars] = {};
+    const bool ownFolderKnown = ReadOwnFolder(programPath, sourceDir);
     // Another copy is at work: this one did nothing, which a deployment
     // tool must not take for success.
     if (!mutex_.Acquire()) {
+        // For the product's name in the closing event only.
+        if (ownFolderKnown) ReadSetupConfig(sourceDir, config_);
         SetExitCode(kExitAlreadyRunning);
         return false;
     }
-
-    wchar_t programPath[kPathChars] = {};
-    DWORD length = ::GetModuleFileNameW(nullptr, programPath, kPathChars);
-    if (length == 0 || length >= kPathChars) {
+    if (!ownFolderKnown) {
         ShowFailure(L"Fail to get the installer's own path!");
         SetExitCode(kExitFailed);
         return false;
     }
-    wchar_t sourceDir[kPathChars];
-    GetDirectoryPart(programPath, sourceDir);
     LowerCaseAscii(programPath);
-
-    SetupCommandLine commandLine;
-    fw::WalkCommandLine(commandLine);
 
     IsWow64 = DetectWow64();
     IsNt6 = IsNt6Platform();
@@ -56,14 +74,18 @@ bool SetupApp::InitInstance() {
 
     ReadSetupConfig(sourceDir, config_);
 
-    UninstallMode = 0;
-    switch (ChooseRunMode(commandLine)) {
+    switch (mode_) {
     case RunMode::SilentInstall:
         SetExitCode(SilentInstall(sourceDir));
         return false;
+    case RunMode::SilentUninstall:
+        // As after the uninstall wizard: exit starts the self-delete
+        // script once the product is gone.
+        SetExitCode(SilentUninstall(sourceDir));
+        uninstallRan_ = true;
+        procedureFailed_ = ExitCode() != 0;
+        return false;
     case RunMode::UninstallWizard:
-        UninstallMode = 1;
-        break;
     case RunMode::InstallWizard:
         break;
     }
@@ -99,5 +121,8 @@ int SetupApp::ExitInstance() {
     // whose uninstall failed, must leave the uninstaller of an installation
     // that stays in place.
     if (UninstallMode == 1 && uninstallRan_ && !procedureFailed_) WriteSelfDeleteScript(config_);
-    return WinApp::ExitInstance();
+    const int exitCode = WinApp::ExitInstance();
+    ReportRunEndEvent(config_.AppName, config_.Version, UninstallMode == 1, IsSilentRun(mode_),
+                      static_cast<DWORD>(exitCode));
+    return exitCode;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/RunMode.h"
 #include "app/SingleInstance.h"
 #include "engine/SetupConfig.h"
 #include "framework/WinApp.h"
@@ -19,6 +20,7 @@ private:
 
     SingleInstance mutex_;
     SetupConfig config_;
+    RunMode mode_ = RunMode::InstallWizard;
     int UninstallMode = 0;
     // Set once this run's uninstall procedure has run: only then may exit
     // remove the uninstaller's folder.
@@ -26,6 +28,9 @@ private:
     // Set when this run's procedure reported a failure.
     bool procedureFailed_ = false;
 };
+
+// The runs that must never show a window.
+bool IsSilentRun(RunMode mode);
 
 // Lower-cases the letters A to Z in place, leaving every other character.
 void LowerCaseAscii(wchar_t* text);

@@ -1,8 +1,12 @@
 #include <windows.h>
 
 #include "app/LoadSafety.h"
+#include "app/RunMode.h"
 #include "app/SetupApp.h"
+#include "app/SetupCommandLine.h"
+#include "engine/EventLog.h"
 #include "engine/Messages.h"
+#include "engine/SetupConfig.h"
 
 // The linker's list of static constructors: a count or -1 first, then the
 // functions, ended by a null entry. The runtime's own start-up code would run
@@ -18,14 +22,27 @@ void RunStaticConstructors() {
     for (int i = count; i >= 1; --i) __CTOR_LIST__[i]();
 }
 
+// Windows would load the installer's DLLs from a setup.exe.local beside
+// it: the run is refused, silently in a silent run, and reported.
+int RefuseRedirectedRun(const wchar_t* programPath) {
+    SetupCommandLine commandLine;
+    fw::WalkCommandLine(commandLine);
+    const RunMode mode = ChooseRunMode(commandLine);
+    SetFailuresSilent(IsSilentRun(mode));
+    ShowFailure(L"Fail to start beside setup.exe.local! Remove it, then start setup.exe again.");
+    wchar_t sourceDir[MAX_PATH];
+    GetDirectoryPart(programPath, sourceDir);
+    SetupConfig config;
+    ReadSetupConfig(sourceDir, config);
+    const bool uninstall = mode == RunMode::UninstallWizard || mode == RunMode::SilentUninstall;
+    ReportRunEndEvent(config.AppName, config.Version, uninstall, IsSilentRun(mode), 1);
+    return 1;
+}
+
 int RunSetup() {
     wchar_t programPath[MAX_PATH];
     DWORD length = ::GetModuleFileNameW(nullptr, programPath, MAX_PATH);
-    if (length > 0 && length < MAX_PATH && DllRedirectionBeside(programPath)) {
-        // Windows would load the installer's DLLs from it.
-        ShowFailure(L"Fail to start beside setup.exe.local! Remove it, then start setup.exe again.");
-        return 1;
-    }
+    if (length > 0 && length < MAX_PATH && DllRedirectionBeside(programPath)) return RefuseRedirectedRun(programPath);
     SetupApp app;
     return app.Run();
 }

@@ -6,6 +6,7 @@
 #include "engine/FileTables.h"
 #include "engine/InstallFolder.h"
 #include "engine/Messages.h"
+#include "engine/EventLog.h"
 #include "engine/MediumImages.h"
 #include "engine/Platform.h"
 #include "engine/Process.h"
@@ -115,6 +116,8 @@ CopyOutcome CopyAndRegister(const wchar_t* sourceDir, const SetupConfig& config)
     // The entries come even after a failed copy: the uninstaller is in
     // place, and its entry lets the user remove what was copied.
     bool registered = WriteRegistryEntries(config);
+    // Event Viewer finds the texts of the product's events in the uninstaller.
+    if (registered) RegisterEventLogSource(config);
     if (!copied) ShowFailure(L"Fail to copy the application files!");
     return {copied, registered};
 }

@@ -2,13 +2,14 @@
 
 #include "engine/Messages.h"
 #include "engine/Platform.h"
+#include "framework/Handle.h"
 #include "framework/RegKey.h"
 
 namespace {
 
 constexpr size_t kKeyPathChars = 1024;
-// A program path in quotes and a short argument word after it.
-constexpr size_t kCommandChars = kPathChars + 16;
+// A program path in quotes and a few short argument words after it.
+constexpr size_t kCommandChars = kPathChars + 24;
 
 const wchar_t kUninstallStringFailure[] = L"Fail to write the UninstallString registry key!";
 
@@ -68,6 +69,29 @@ bool WriteEntryValues(HKEY key, const EntryValue (&values)[N]) {
     return true;
 }
 
+// The bytes of the files under `folder`, its sub-folders' too.
+unsigned long long FolderBytes(const wchar_t* folder, int depth) {
+    wchar_t pattern[kPathChars];
+    if (depth > 8 || !FormatPath(pattern, L"%s\\*", folder)) return 0;
+    WIN32_FIND_DATAW found;
+    fw::FindHandle search(::FindFirstFileW(pattern, &found));
+    if (!search.IsValid()) return 0;
+    unsigned long long bytes = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            wchar_t sub[kPathChars];
+            const bool dots = found.cFileName[0] == L'.' &&
+                              (!found.cFileName[1] || (found.cFileName[1] == L'.' && !found.cFileName[2]));
+            if (!dots && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                FormatPath(sub, L"%s\\%s", folder, found.cFileName))
+                bytes += FolderBytes(sub, depth + 1);
+        } else {
+            bytes += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        }
+    } while (::FindNextFileW(search.Get(), &found));
+    return bytes;
+}
+
 bool WriteUninstallEntry(const SetupConfig& config, const wchar_t* keyPath) {
     wchar_t uninstaller[kPathChars];
     wchar_t command[kCommandChars];
@@ -78,6 +102,9 @@ bool WriteUninstallEntry(const SetupConfig& config, const wchar_t* keyPath) {
         ShowFailure(kUninstallStringFailure);
         return false;
     }
+    // What deployment tools run to remove the product without a window.
+    wchar_t quietCommand[kCommandChars];
+    if (!ComposeCommand(quietCommand, uninstaller, L"delpkg SilentDel")) quietCommand[0] = 0;
     fw::RegKey key;
     if (key.Create(HKEY_LOCAL_MACHINE, keyPath, KEY_WRITE) != ERROR_SUCCESS) return false;
     const EntryValue values[] = {
@@ -86,8 +113,13 @@ bool WriteUninstallEntry(const SetupConfig& config, const wchar_t* keyPath) {
         {L"DisplayIcon", uninstaller, L"Fail to write the DisplayIcon registry key!"},
         {L"Publisher", config.CompanyName, nullptr},
         {L"DisplayVersion", config.Version, L"Fail to write the DisplayVersion registry key!"},
+        {L"QuietUninstallString", quietCommand, nullptr},
+        {L"InstallLocation", config.InstallDir, nullptr},
     };
-    return WriteEntryValues(key.Get(), values);
+    if (!WriteEntryValues(key.Get(), values)) return false;
+    // "Programs and Features" shows it; a folder it cannot count shows none.
+    key.SetDword(L"EstimatedSize", FolderKilobytes(config.InstallDir));
+    return true;
 }
 
 void RemoveUninstallEntry(const SetupConfig& config, const wchar_t* prefix) {
@@ -109,6 +141,10 @@ void RemoveRunValue(const SetupConfig& config, const wchar_t* prefix) {
 }
 
 } // namespace
+
+DWORD FolderKilobytes(const wchar_t* folder) {
+    return static_cast<DWORD>((FolderBytes(folder, 0) + 1023) / 1024);
+}
 
 void SetRegistryValueWriter(RegistryValueWriter writer) {
     setValue = writer;

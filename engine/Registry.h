@@ -16,6 +16,10 @@ bool WriteRegistryEntries(const SetupConfig& config);
 // Removes the uninstall entry and, before NT 6, the Run value. Silent.
 void RemoveRegistryEntries(const SetupConfig& config);
 
+// The size of the files under the folder, in kilobytes rounded up (the
+// entry's EstimatedSize).
+DWORD FolderKilobytes(const wchar_t* folder);
+
 // True while the uninstall entry's key exists.
 bool UninstallEntryExists(const SetupConfig& config);
 

@@ -1,5 +1,6 @@
 #include "engine/Uninstall.h"
 
+#include "engine/EventLog.h"
 #include "engine/FileTables.h"
 #include "engine/InstallFolder.h"
 #include "engine/Platform.h"
@@ -41,5 +42,19 @@ bool UninstallApplication(const SetupConfig& config) {
     DeleteDesktopShortcut(config.AppName);
     DeleteGroupShortcut(config.AppName, config.AppName, false);
     DeleteGroupShortcut(config.AppName, L"Uninstall", true);
-    return !ApplicationRemains(config) && !UninstallEntryExists(config);
+    const bool removed = !ApplicationRemains(config) && !UninstallEntryExists(config);
+    // The source stays while the uninstaller does: it holds the texts. The
+    // wizard's failed page says the rest; the log keeps it for later.
+    if (removed) {
+        RemoveEventLogSource(config);
+    } else {
+        ReportFailureEvent(L"Fail to remove the application files!");
+    }
+    return removed;
+}
+
+int SilentUninstall(const wchar_t* sourceDir) {
+    SetupConfig config;
+    ReadSetupConfig(sourceDir, config);
+    return UninstallApplication(config) ? 0 : 1;
 }

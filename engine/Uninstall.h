@@ -11,3 +11,8 @@ bool UninstallApplication(const SetupConfig& config);
 // or InstallDir itself), then the registry entries, unless the application
 // executable could not be deleted.
 void DeleteInstalledFiles(const SetupConfig& config);
+
+// The uninstall without any window, from the uninstaller in sourceDir
+// (ending with a backslash). Returns the process exit code: 0 when the
+// product is gone, 1 when the uninstall could not do its job.
+int SilentUninstall(const wchar_t* sourceDir);

@@ -19,6 +19,7 @@ protected:
     virtual bool InitInstance() = 0;
     virtual int ExitInstance() { return exitCode_; }
     void SetExitCode(int code) { exitCode_ = code; }
+    int ExitCode() const { return exitCode_; }
 
 private:
     int RunMessageLoop();

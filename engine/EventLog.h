@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+
+#include "engine/SetupConfig.h"
+
+// Every run reports to the Application log under this source: one error
+// event per failure, with its text, and one closing event. Without a
+// registered source the events are still written; Event Viewer then only
+// lacks their texts.
+extern const wchar_t kEventSource[];
+
+void ReportFailureEvent(const wchar_t* text);
+
+// The closing event: information when the run did its job (exit code 0),
+// an error otherwise, naming the product, its version, the run and the code.
+void ReportRunEndEvent(const wchar_t* product, const wchar_t* version, bool uninstall, bool silent,
+                       DWORD exitCode);
+
+// "install", "uninstall", "silent install" or "silent uninstall".
+const wchar_t* RunName(bool uninstall, bool silent);
+
+// The value in decimal digits.
+void DecimalText(DWORD value, wchar_t (&out)[11]);
+
+// Registers the source with the installed uninstaller as its message file.
+bool RegisterEventLogSource(const SetupConfig& config);
+// Removes the source if it is this installation's (another installation of
+// the product under another folder may have registered it since).
+void RemoveEventLogSource(const SetupConfig& config);
