@@ -4,10 +4,12 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/EventChannel.h"
 #include "tests/support/Installation.h"
 #include "tests/support/TestSupport.h"
 
@@ -115,6 +117,19 @@ protected:
             ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
         }
         EXPECT_EQ(0, setup.Wait(120000));
+    }
+
+    // A silent run that fails: no window at any moment, exit code 1, and
+    // the failure's text in the event log.
+    void ExpectSilentFailure(const std::wstring& commandLine, const std::wstring& about) {
+        const test::EventChannel events;
+        test::Process setup(commandLine);
+        bool showedWindow = true;
+        EXPECT_EQ(1, setup.WaitNoticingWindows(showedWindow, 120000));
+        EXPECT_FALSE(showedWindow);
+        const std::vector<std::wstring> failures = events.Failures();
+        ASSERT_EQ(1u, failures.size());
+        EXPECT_NE(std::wstring::npos, failures[0].find(about)) << test::Narrow(failures[0]);
     }
 
     HWND ApplicationWindow() const { return ::FindWindowW(nullptr, appName_.c_str()); }
@@ -263,6 +278,66 @@ TEST_F(InstallTest, UninstallRemovesTheProductAndTheScriptRemovesTheUninstaller)
     EXPECT_TRUE(test::FileExists(Installed(L"Images")));
 }
 
+unsigned long long BytesUnder(const std::wstring& folder) {
+    unsigned long long bytes = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) bytes += BytesUnder(folder + L"\\" + name);
+        else bytes += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return bytes;
+}
+
+const wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Arrayvane Setup";
+
+// As a deployment tool removes the product: the entry's QuietUninstallString
+// run as written, without a window, and nothing of the product stays.
+TEST_F(InstallTest, QuietUninstallStringRemovesEverythingWithoutAWindow) {
+    ASSERT_EQ(0, SilentInstall());
+    const std::wstring uninstaller = Installed(L"Uninstall\\setup.exe");
+    const std::wstring quiet = ReadString(uninstallKey_, L"QuietUninstallString");
+    EXPECT_EQ(L"\"" + uninstaller + L"\" delpkg SilentDel", quiet);
+    EXPECT_EQ(installDir_, ReadString(uninstallKey_, L"InstallLocation"));
+    DWORD size = 0, bytes = sizeof size;
+    ASSERT_EQ(ERROR_SUCCESS, ::SHGetValueW(HKEY_LOCAL_MACHINE, uninstallKey_.c_str(), L"EstimatedSize", nullptr,
+                                           &size, &bytes));
+    const long long kilobytes = static_cast<long long>(BytesUnder(installDir_) / 1024);
+    EXPECT_LE(std::llabs(kilobytes - static_cast<long long>(size)), 4) << size << " KB for " << kilobytes;
+    EXPECT_EQ(uninstaller, ReadString(kEventSourceKey, L"EventMessageFile"));
+    DWORD types = 0;
+    bytes = sizeof types;
+    ::SHGetValueW(HKEY_LOCAL_MACHINE, kEventSourceKey, L"TypesSupported", nullptr, &types, &bytes);
+    EXPECT_EQ(7u, types);
+
+    const test::EventChannel events;
+    test::Process run(quiet);
+    bool showedWindow = true;
+    EXPECT_EQ(0, run.WaitNoticingWindows(showedWindow, 120000));
+    EXPECT_FALSE(showedWindow);
+    for (const wchar_t* name : {L"KXRaidSetup.exe", L"mingwm10.dll", L"setup.ini", L"ArrSvcSetup.exe"})
+        EXPECT_FALSE(test::FileExists(Installed(name))) << test::Narrow(name);
+    EXPECT_TRUE(Names(Installed(L"Images")).empty());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kEventSourceKey));
+    EXPECT_EQ(L"<missing>", ReadString(Prefix() + L"Run", appName_.c_str()));
+    EXPECT_FALSE(test::FileExists(desktopLink_));
+    EXPECT_FALSE(test::FileExists(group_));
+    if (test::ExpectedNt6()) {
+        EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == 0; }, 30000));
+    }
+    EXPECT_TRUE(events.Failures().empty());
+    EXPECT_EQ((std::vector<std::wstring>{appName_, L"1.00.00", L"silent uninstall", L"0"}), events.Closing());
+    // Its script takes the uninstaller once it has ended, as after the wizard.
+    EXPECT_TRUE(test::WaitFor([&] {
+        return !test::FileExists(Installed(L"Uninstall")) && !test::FileExists(Installed(L"KxUninst.bat"));
+    }, 60000));
+}
+
 TEST_F(InstallTest, CancelledUninstallLeavesTheInstallationWhole) {
     ASSERT_EQ(0, SilentInstall());
     Uninstall(false);
@@ -318,11 +393,7 @@ TEST_F(InstallTest, InstallerUnderAnotherNameFails) {
     ASSERT_TRUE(::MoveFileW((medium_ + L"\\setup.exe").c_str(), (medium_ + L"\\install.exe").c_str()));
     // Its copy in Uninstall could not be made: refused before anything is
     // written, so no uninstall entry names a missing uninstaller.
-    test::Process setup(L"\"" + medium_ + L"\\install.exe\" s");
-    HWND box = nullptr;
-    ASSERT_TRUE(test::WaitFor([&] { return (box = test::FindProcessWindow(setup.Id(), L"Fail")) != nullptr; }));
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_NE(0, setup.Wait());
+    ExpectSilentFailure(L"\"" + medium_ + L"\\install.exe\" s", L"installation files");
     EXPECT_FALSE(test::FileExists(installDir_));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
 }
@@ -333,11 +404,7 @@ TEST_F(InstallTest, EmptyFolderNameIsRefusedWithAMessage) {
     size_t foldersBefore = Names(programFiles, true).size();
     DWORD entriesBefore = SubKeyCount(Prefix() + L"Uninstall");
 
-    test::Process setup(L"\"" + medium_ + L"\\setup.exe\" s");
-    HWND box = nullptr;
-    ASSERT_TRUE(test::WaitFor([&] { return (box = test::FindProcessWindow(setup.Id(), L"Fail")) != nullptr; }));
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_NE(0, setup.Wait());
+    ExpectSilentFailure(L"\"" + medium_ + L"\\setup.exe\" s", L"APPFolderName");
 
     EXPECT_EQ(foldersBefore, Names(programFiles, true).size());
     EXPECT_FALSE(test::FileExists(programFiles + L"\\Uninstall"));

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "tests/support/EventChannel.h"
 #include "tests/support/Installation.h"
 #include "tests/support/TestSupport.h"
 
@@ -199,12 +200,22 @@ TEST_F(PlantingTest, NoPlantedDllLoadsInTheSilentTheWizardOrTheUninstallRun) {
 
 TEST_F(PlantingTest, ARedirectionFolderBesideSetupIsRefused) {
     ASSERT_TRUE(::CreateDirectoryW((medium_ + L"\\setup.exe.local").c_str(), nullptr));
+    // Silent: no box, the exit code and the event log say it.
+    const test::EventChannel events;
     test::Process setup(L"\"" + medium_ + L"\\setup.exe\" s");
-    HWND box = nullptr;
-    ASSERT_TRUE(test::WaitFor([&] { return (box = test::FindProcessWindow(setup.Id(), L"Fail")) != nullptr; }));
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(1, setup.Wait(60000));
+    bool showedWindow = true;
+    EXPECT_EQ(1, setup.WaitNoticingWindows(showedWindow, 60000));
+    EXPECT_FALSE(showedWindow);
+    ASSERT_EQ(1u, events.Failures().size());
+    EXPECT_NE(std::wstring::npos, events.Failures()[0].find(L"setup.exe.local"));
     EXPECT_FALSE(test::FileExists(product_.installDir));
+
+    // The wizard shows it.
+    test::Process wizard(L"\"" + medium_ + L"\\setup.exe\"");
+    HWND box = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return (box = test::FindProcessWindow(wizard.Id(), L"Fail")) != nullptr; }));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(1, wizard.Wait(60000));
 }
 
 // The language module holds texts only, and setup.exe maps it as data:

@@ -78,9 +78,33 @@ void HostileTest::Watch() {
     taken_ = true;
 }
 
+namespace {
+// As setup.exe reads its words: "s" without "delpkg", or "delpkg" with
+// "SilentDel", each perhaps after one "-" or "/".
+bool AsksForSilentRun(const std::wstring& commandLine) {
+    const size_t programEnd = commandLine.find(L'"', 1);
+    std::wstring words = commandLine.substr(programEnd == std::wstring::npos ? 0 : programEnd + 1) + L" ";
+    bool s = false, delpkg = false, silentDel = false;
+    std::wstring word;
+    for (wchar_t c : words) {
+        if (c != L' ') {
+            word += static_cast<wchar_t>(::towlower(c));
+            continue;
+        }
+        if (!word.empty() && (word[0] == L'-' || word[0] == L'/')) word.erase(0, 1);
+        s = s || word == L"s";
+        delpkg = delpkg || word == L"delpkg";
+        silentDel = silentDel || word == L"silentdel";
+        word.clear();
+    }
+    return delpkg ? silentDel : s;
+}
+} // namespace
+
 RunOutcome HostileTest::RunCommand(const std::wstring& commandLine, DWORD deadlineMs, WindowHandler* handler) {
     Watch();
     RunOutcome outcome = RunSetup(commandLine, deadlineMs, handler);
+    outcome.silent = AsksForSilentRun(commandLine);
     ExpectEndedCleanly(outcome, commandLine, deadlineMs);
     return outcome;
 }
@@ -89,6 +113,18 @@ void HostileTest::ExpectEndedCleanly(const RunOutcome& outcome, const std::wstri
                                      DWORD deadlineMs) const {
     EXPECT_TRUE(outcome.ended) << "still running after " << deadlineMs << " ms: " << Narrow(commandLine);
     EXPECT_FALSE(IsCrashCode(outcome.exitCode)) << "crashed: 0x" << std::hex << outcome.exitCode;
+    // A silent run never shows a window, and every run ends with a closing
+    // event naming its exit code.
+    if (outcome.silent) {
+        EXPECT_TRUE(outcome.failMessages.empty()) << "a Fail box in a silent run: " << Narrow(outcome.failMessages[0]);
+        EXPECT_FALSE(outcome.otherWindow) << "a window in a silent run";
+    }
+    if (outcome.ended) {
+        const std::wstring code = std::to_wstring(outcome.exitCode);
+        bool closed = false;
+        for (const std::wstring& named : outcome.closingCodes) closed = closed || named == code;
+        EXPECT_TRUE(closed) << "no closing event with exit code " << outcome.exitCode;
+    }
     // Nothing of setup.exe outlives its run (the application or the
     // service tool it starts may).
     for (const std::wstring& folder : {medium_, Installed(L"Uninstall")})
@@ -118,10 +154,21 @@ void HostileTest::UseDefaultProduct() {
     ASSERT_FALSE(test::FileExists(p.installDir)) << "the default product is installed already";
 }
 
-void HostileTest::ExpectRefused(const RunOutcome& outcome, const std::wstring& about) const {
+void HostileTest::ExpectReported(const RunOutcome& outcome, const std::wstring& about) const {
     EXPECT_NE(0u, outcome.exitCode);
-    ASSERT_EQ(1u, outcome.failMessages.size()) << "one Fail message";
-    EXPECT_NE(std::wstring::npos, outcome.failMessages[0].find(about)) << Narrow(outcome.failMessages[0]);
+    // Silent: no box (see ExpectEndedCleanly), the exit code says it.
+    if (outcome.silent) {
+        EXPECT_EQ(1u, outcome.exitCode);
+    } else {
+        ASSERT_EQ(1u, outcome.failMessages.size()) << "one Fail message";
+        EXPECT_NE(std::wstring::npos, outcome.failMessages[0].find(about)) << Narrow(outcome.failMessages[0]);
+    }
+    ASSERT_EQ(1u, outcome.failureEvents.size()) << "one failure event";
+    EXPECT_NE(std::wstring::npos, outcome.failureEvents[0].find(about)) << Narrow(outcome.failureEvents[0]);
+}
+
+void HostileTest::ExpectRefused(const RunOutcome& outcome, const std::wstring& about) const {
+    ExpectReported(outcome, about);
     EXPECT_FALSE(outcome.otherWindow);
     EXPECT_FALSE(test::FileExists(product_->installDir));
     EXPECT_FALSE(KeyExists(product_->uninstallKey));
@@ -131,6 +178,7 @@ void HostileTest::ExpectRefused(const RunOutcome& outcome, const std::wstring& a
 void HostileTest::ExpectInstalled(const RunOutcome& outcome) const {
     EXPECT_EQ(0u, outcome.exitCode);
     EXPECT_TRUE(outcome.failMessages.empty()) << Narrow(outcome.failMessages.empty() ? L"" : outcome.failMessages[0]);
+    EXPECT_TRUE(outcome.failureEvents.empty()) << Narrow(outcome.failureEvents.empty() ? L"" : outcome.failureEvents[0]);
     EXPECT_FALSE(outcome.otherWindow);
     EXPECT_TRUE(test::FileExists(Installed(L"KXRaidSetup.exe")));
     EXPECT_TRUE(test::FileExists(product_->desktopLink));

@@ -51,8 +51,11 @@ protected:
     // clean-up and the sentinels follow them.
     void UseDefaultProduct();
 
-    // The run refused to work: one "Fail" message naming `about`, a
-    // non-zero exit code, and nothing installed.
+    // The run reported one failure naming `about`: as a failure event and,
+    // in the wizard, a "Fail" box; exit code 1 in a silent run, not 0 in
+    // the wizard.
+    void ExpectReported(const RunOutcome& outcome, const std::wstring& about) const;
+    // The run refused to work: reported as above, and nothing installed.
     void ExpectRefused(const RunOutcome& outcome, const std::wstring& about) const;
     // The run did its job silently: exit code 0, no window at all, and the
     // product's uninstaller, application and uninstall entry in place.

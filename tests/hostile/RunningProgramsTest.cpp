@@ -22,10 +22,7 @@ protected:
     // The reinstall could not replace the running application: it says
     // so, and leaves an installation its uninstaller can remove.
     void ExpectFailedCopyReported(const RunOutcome& outcome) const {
-        EXPECT_NE(0u, outcome.exitCode);
-        ASSERT_EQ(1u, outcome.failMessages.size());
-        EXPECT_NE(std::wstring::npos, outcome.failMessages[0].find(L"copy the application"))
-            << Narrow(outcome.failMessages[0]);
+        ExpectReported(outcome, L"copy the application");
         ExpectUninstallEntryUsable();
     }
 

@@ -1,6 +1,7 @@
 #include "tests/hostile/SetupRun.h"
 
 
+#include "tests/support/EventChannel.h"
 #include "tests/support/TestSupport.h"
 
 namespace hostile {
@@ -47,6 +48,7 @@ std::wstring BoxText(HWND box) {
 
 RunOutcome RunSetup(const std::wstring& commandLine, DWORD deadlineMs, WindowHandler* handler) {
     RunOutcome outcome;
+    const test::EventChannel channel;
     test::Process setup(commandLine);
     if (!setup.Started()) return outcome;
     std::vector<HWND> answered;
@@ -72,6 +74,9 @@ RunOutcome RunSetup(const std::wstring& commandLine, DWORD deadlineMs, WindowHan
     }, deadlineMs);
     // A run that did not end is ended by the Process owner.
     if (outcome.ended) outcome.exitCode = static_cast<DWORD>(setup.Wait(0));
+    outcome.failureEvents = channel.Failures();
+    for (const test::ReportedEvent& event : channel.Events())
+        if (event.strings.size() == 4) outcome.closingCodes.push_back(event.strings[3]);
     return outcome;
 }
 

@@ -12,6 +12,9 @@ struct RunOutcome {
     DWORD exitCode = 0;
     std::vector<std::wstring> failMessages;  // the texts of its "Fail" boxes, each answered
     bool otherWindow = false;   // a visible window other than a "Fail" box
+    bool silent = false;        // the command line asked for a silent run
+    std::vector<std::wstring> failureEvents;  // the texts of its failure events
+    std::vector<std::wstring> closingCodes;   // the exit codes its closing events name
 };
 
 // Runs the command line and watches it until it ends or `deadlineMs`

@@ -67,5 +67,18 @@ TEST_F(UninstallTest, ReadOnlyTargetFileFailsAndKeepsTheWayToTryAgain) {
     ExpectUninstallEntryUsable();
 }
 
+// The uninstall that deployment tools run: no window, and where a file
+// cannot be deleted, exit code 1 and the way to try again kept.
+TEST_F(UninstallTest, SilentUninstallOfAReadOnlyFileFailsWithoutAWindow) {
+    InstallOnce();
+    ASSERT_TRUE(::SetFileAttributesW(Installed(L"KXRaidSetup.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    RunOutcome outcome = RunCommand(UninstallerCommand() + L" SilentDel");
+    ASSERT_TRUE(outcome.silent);
+    ExpectReported(outcome, L"remove");
+    EXPECT_TRUE(test::FileExists(Installed(L"KXRaidSetup.exe")));
+    EXPECT_FALSE(test::FileExists(Installed(L"KxUninst.bat")));
+    ExpectUninstallEntryUsable();
+}
+
 } // namespace
 } // namespace hostile

@@ -134,6 +134,14 @@ void Installation::RemoveAll() const {
     ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, uninstallKey.c_str());
     ::SHDeleteValueW(HKEY_LOCAL_MACHINE, (CurrentVersionKey() + L"Run").c_str(), appName.c_str());
     DeleteCompatMarksContaining(tag);
+    // The event source, where this installation registered it.
+    const wchar_t source[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Arrayvane Setup";
+    wchar_t file[1024] = {};
+    DWORD size = sizeof file - sizeof(wchar_t);
+    if (::SHGetValueW(HKEY_LOCAL_MACHINE, source, L"EventMessageFile", nullptr, file, &size) == ERROR_SUCCESS &&
+        Lower(file).find(Lower(installDir + L"\\")) == 0) {
+        ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, source);
+    }
 }
 
 } // namespace test
