@@ -39,6 +39,11 @@ TEST_F(MediumTest, NoApplicationFolderIsRefused) {
     test::RemoveTree(medium_ + L"\\Application");
     ASSERT_FALSE(test::FileExists(medium_ + L"\\Application"));
     ExpectRefused(Run(L"s"), L"installation files");
+    // The wizard says it in its Fail box too.
+    WizardClicker wizard(product_->appName + L" - Installation Wizard");
+    RunOutcome outcome = Run(L"", 120000, &wizard);
+    EXPECT_TRUE(wizard.Seen());
+    ExpectReported(outcome, L"installation files");
 }
 
 // The medium lies so deep that its image paths pass 260 characters,
