@@ -8,3 +8,7 @@ RunMode ChooseRunMode(const SetupCommandLine& commandLine) {
     if (commandLine.s) return RunMode::SilentInstall;
     return RunMode::InstallWizard;
 }
+
+bool IsSilentRun(RunMode mode) { return mode == RunMode::SilentInstall || mode == RunMode::SilentUninstall; }
+
+bool IsUninstallRun(RunMode mode) { return mode == RunMode::UninstallWizard || mode == RunMode::SilentUninstall; }

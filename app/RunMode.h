@@ -7,3 +7,8 @@ enum class RunMode { InstallWizard, UninstallWizard, SilentInstall, SilentUninst
 // delpkg wins over s; delpkg with SilentDel uninstalls without a window;
 // SilentDel without delpkg, and other words, choose nothing.
 RunMode ChooseRunMode(const SetupCommandLine& commandLine);
+
+// The runs that must never show a window.
+bool IsSilentRun(RunMode mode);
+// The runs of the uninstaller.
+bool IsUninstallRun(RunMode mode);

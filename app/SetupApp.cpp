@@ -30,8 +30,6 @@ void LowerCaseAscii(wchar_t* text) {
 
 SetupApp::SetupApp() : mutex_(L"Arrayvane") { std::memset(&config_, 0, sizeof config_); }
 
-bool IsSilentRun(RunMode mode) { return mode == RunMode::SilentInstall || mode == RunMode::SilentUninstall; }
-
 namespace {
 bool ReadOwnFolder(wchar_t (&programPath)[kPathChars], wchar_t (&sourceDir)[kPathChars]) {
     DWORD length = ::GetModuleFileNameW(nullptr, programPath, kPathChars);
@@ -48,7 +46,7 @@ bool SetupApp::InitInstance() {
     fw::WalkCommandLine(commandLine);
     mode_ = ChooseRunMode(commandLine);
     SetFailuresSilent(IsSilentRun(mode_));
-    UninstallMode = mode_ == RunMode::UninstallWizard || mode_ == RunMode::SilentUninstall ? 1 : 0;
+    UninstallMode = IsUninstallRun(mode_) ? 1 : 0;
 
     wchar_t programPath[kPathChars] = {};
     wchar_t sourceDir[kPathChars] = {};

@@ -29,8 +29,5 @@ private:
     bool procedureFailed_ = false;
 };
 
-// The runs that must never show a window.
-bool IsSilentRun(RunMode mode);
-
 // Lower-cases the letters A to Z in place, leaving every other character.
 void LowerCaseAscii(wchar_t* text);

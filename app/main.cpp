@@ -34,8 +34,7 @@ int RefuseRedirectedRun(const wchar_t* programPath) {
     GetDirectoryPart(programPath, sourceDir);
     SetupConfig config;
     ReadSetupConfig(sourceDir, config);
-    const bool uninstall = mode == RunMode::UninstallWizard || mode == RunMode::SilentUninstall;
-    ReportRunEndEvent(config.AppName, config.Version, uninstall, IsSilentRun(mode), 1);
+    ReportRunEndEvent(config.AppName, config.Version, IsUninstallRun(mode), IsSilentRun(mode), 1);
     return 1;
 }
 
