@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -442,21 +441,7 @@ void Drag(const WizardWindow& wizard, POINT from, int dx, int dy, bool moves) {
     test::MouseUp(POINT{press.x + dx, press.y + dy});
 }
 
-// The test prefixes leave windows unmanaged (no window manager runs on the
-// virtual display); Wine's move loop of an unmanaged window stopped short of
-// the injected moves now and then. This test's wizard is managed, as on a
-// desktop.
-struct ManagedWizardWindows {
-    static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\setup.exe\\X11 Driver";
-    ManagedWizardWindows() {
-        const wchar_t yes[] = L"Y";
-        ::SHSetValueW(HKEY_CURRENT_USER, kKey, L"Managed", REG_SZ, yes, sizeof yes);
-    }
-    ~ManagedWizardWindows() { ::SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\setup.exe"); }
-};
-
 TEST_F(WizardTest, DraggingTheBodyMovesTheWindowAndPressingAButtonDoesNot) {
-    ManagedWizardWindows managed;
     test::Process setup(Setup());
     WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
     ASSERT_TRUE(wizard.Exists());
