@@ -423,17 +423,28 @@ bool MovedAlong(const RECT& frame, const RECT& start, int dx, int dy) {
     return along(frame.left - start.left, dx) && along(frame.top - start.top, dy);
 }
 
+// True while the window's thread runs the system's move or size loop.
+bool InMoveLoop(HWND hwnd) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(hwnd, nullptr), &info) &&
+           (info.flags & GUI_INMOVESIZE) != 0;
+}
+
 // Presses the left button at a point of the client area, moves the pointer
 // by (dx, dy) in small steps and releases it there.
-// A drag that should move the window releases the button only once the
-// window has followed the pointer (bounded): under load Wine's move loop
-// lags behind the injected moves, and a release handled first ends the
-// move short of them.
+// A drag that should move the window waits for the move loop to run before
+// the first move and for the window to follow before the release: the loop
+// measures from where the pointer is when it starts, so moves handled before
+// it (under load) would be lost, and a release handled first ends it short.
 void Drag(const WizardWindow& wizard, POINT from, int dx, int dy, bool moves) {
     const RECT before = wizard.Frame();
     const POINT press = test::ScreenPoint(wizard.Hwnd(), from);
     test::MouseMove(press);
     test::MouseDown(press);
+    if (moves) {
+        EXPECT_TRUE(test::WaitFor([&] { return InMoveLoop(wizard.Hwnd()); }, 5000)) << "the press started no move";
+    }
     const int steps = std::max(std::abs(dx), std::abs(dy)) / kDragStep;
     for (int step = 1; step <= steps; ++step)
         test::MouseMove(POINT{press.x + dx * step / steps, press.y + dy * step / steps});
