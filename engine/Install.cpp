@@ -16,8 +16,15 @@
 namespace {
 
 // Copies over an existing file. A path that would not fit is a failed copy.
+// What is installed must be replaceable and removable: the copy of a
+// read-only file (from a CD) is made writable, and so is a read-only file
+// an earlier install left in its place.
 bool CopyOver(bool sourceFits, const wchar_t* source, bool targetFits, const wchar_t* target) {
-    return sourceFits && targetFits && ::CopyFileW(source, target, FALSE);
+    if (!sourceFits || !targetFits) return false;
+    MakeWritable(target);
+    if (!::CopyFileW(source, target, FALSE)) return false;
+    MakeWritable(target);
+    return true;
 }
 
 void CreateFolders(const SetupConfig& config, const wchar_t* uninstallDir) {

@@ -91,6 +91,12 @@ bool CopyText(wchar_t* out, size_t chars, const wchar_t* src) {
     return FormatPathN(out, chars, L"%s", src);
 }
 
+void MakeWritable(const wchar_t* path) {
+    const DWORD attributes = ::GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        ::SetFileAttributesW(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
 bool PathExists(const wchar_t* path) {
     WIN32_FIND_DATAW data;
     fw::FindHandle find(::FindFirstFileW(path, &data));

@@ -32,6 +32,11 @@ bool IsPlainName(const wchar_t* name);
 // `out` empty and returns false.
 bool CopyText(wchar_t* out, size_t chars, const wchar_t* src);
 
+// Clears the read-only attribute of a file, if it has one. Files copied
+// from a CD keep the attribute, and a read-only file can be neither
+// replaced nor deleted.
+void MakeWritable(const wchar_t* path);
+
 // True when a file or folder of that name exists (a FindFirstFileW search
 // finds it).
 bool PathExists(const wchar_t* path);

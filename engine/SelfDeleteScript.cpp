@@ -111,6 +111,9 @@ bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, ScriptTex
     w.Add("set /a KX_TRIES+=1\r\n");
     w.Add("IF %KX_TRIES% GTR "), w.AddNumber(tries), w.Add(" GOTO :EOF\r\n");
     w.Add("ping -n 2 127.0.0.1 >nul\r\n");
+    // /f: the uninstaller's own files may be read-only (an earlier install
+    // from a CD copied them so).
+    w.Add("del /f /q \""), w.AddPath(p.uninstallDir), w.Add("\\*\"\r\n");
     w.Add("rd /s /q \""), w.AddPath(p.uninstallDir), w.Add("\"\r\n");
     w.Add("IF EXIST \""), w.AddPath(p.setupExe), w.Add("\" GOTO DEL_DIR\r\n");
     w.Add("IF EXIST \""), w.AddPath(p.setupIni), w.Add("\" GOTO DEL_DIR\r\n");

@@ -12,7 +12,10 @@ namespace {
 
 void DeleteInstalled(const SetupConfig& config, const wchar_t* name) {
     wchar_t path[kPathChars];
-    if (FormatPath(path, L"%s\\%s", config.InstallDir, name)) ::DeleteFileW(path);
+    if (!FormatPath(path, L"%s\\%s", config.InstallDir, name)) return;
+    // Earlier installs from a CD left their copies read-only.
+    MakeWritable(path);
+    ::DeleteFileW(path);
 }
 
 bool ApplicationRemains(const SetupConfig& config) {

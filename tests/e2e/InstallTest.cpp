@@ -132,6 +132,39 @@ protected:
         EXPECT_NE(std::wstring::npos, failures[0].find(about)) << test::Narrow(failures[0]);
     }
 
+    // Runs the install wizard from the medium to its end: the action
+    // button, then Finish.
+    void InstallWithWizard() {
+        test::Process setup(L"\"" + medium_ + L"\\setup.exe\"");
+        HWND wizard = nullptr;
+        ASSERT_TRUE(test::WaitFor([&] {
+            return (wizard = test::FindProcessWindow(setup.Id(), appName_ + L" - Installation Wizard")) != nullptr;
+        }));
+        ::PostMessageW(wizard, WM_COMMAND, 1000, 0);
+        EXPECT_TRUE(test::WaitFor([&] { return ::IsWindowVisible(::GetDlgItem(wizard, IDOK)) != FALSE; }, 120000));
+        ::PostMessageW(wizard, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0, setup.Wait(120000));
+    }
+    // Nothing of the product after its uninstall; once the uninstaller has
+    // ended, its script takes the Uninstall folder and itself, and
+    // InstallDir stays with its empty Images folder.
+    void ExpectRemoved() {
+        for (const wchar_t* name : {L"KXRaidSetup.exe", L"mingwm10.dll", L"setup.ini", L"Cfg.KX",
+                                    L"ArrSvcSetup.exe"})
+            EXPECT_FALSE(test::FileExists(Installed(name))) << test::Narrow(name);
+        EXPECT_TRUE(Names(Installed(L"Images")).empty());
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
+        EXPECT_EQ(L"<missing>", ReadString(Prefix() + L"Run", appName_.c_str()));
+        EXPECT_FALSE(test::FileExists(desktopLink_));
+        EXPECT_FALSE(test::FileExists(group_));
+        if (test::ExpectedNt6()) {
+            EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == 0; }, 30000));
+        }
+        EXPECT_TRUE(test::WaitFor([&] {
+            return !test::FileExists(Installed(L"Uninstall")) && !test::FileExists(Installed(L"KxUninst.bat"));
+        }, 60000));
+        EXPECT_TRUE(test::FileExists(Installed(L"Images")));
+    }
     HWND ApplicationWindow() const { return ::FindWindowW(nullptr, appName_.c_str()); }
     DWORD ServiceState() const { return test::ServiceState(product_.serviceName); }
 
@@ -258,24 +291,64 @@ TEST_F(InstallTest, UninstallRemovesTheProductAndTheScriptRemovesTheUninstaller)
     test::WriteTextFile(Installed(L"Cfg.KX"), "settings");
     Uninstall(true);
 
-    for (const wchar_t* name : {L"KXRaidSetup.exe", L"mingwm10.dll", L"setup.ini", L"Cfg.KX",
-                                L"ArrSvcSetup.exe"})
-        EXPECT_FALSE(test::FileExists(Installed(name))) << name;
-    EXPECT_TRUE(Names(Installed(L"Images")).empty());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
-    EXPECT_EQ(L"<missing>", ReadString(Prefix() + L"Run", appName_.c_str()));
-    EXPECT_FALSE(test::FileExists(desktopLink_));
-    EXPECT_FALSE(test::FileExists(group_));
-    if (test::ExpectedNt6()) {
-        EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == 0; }, 30000));
-    }
+    ExpectRemoved();
+}
 
-    // Once the uninstaller has ended, its script takes the Uninstall folder
-    // and itself; InstallDir stays with its empty Images folder.
-    EXPECT_TRUE(test::WaitFor([&] {
-        return !test::FileExists(Installed(L"Uninstall")) && !test::FileExists(Installed(L"KxUninst.bat"));
-    }, 60000));
-    EXPECT_TRUE(test::FileExists(Installed(L"Images")));
+// Every file under a folder, with its path.
+std::vector<std::wstring> FilesUnder(const std::wstring& folder) {
+    std::vector<std::wstring> files;
+    for (const std::wstring& name : Names(folder)) files.push_back(folder + L"\\" + name);
+    for (const std::wstring& sub : Names(folder, true)) {
+        for (const std::wstring& file : FilesUnder(folder + L"\\" + sub)) files.push_back(file);
+    }
+    return files;
+}
+
+bool ReadOnly(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// As the earlier build left an install from a CD: every copy read-only.
+TEST_F(InstallTest, AnInstallationOfReadOnlyFilesIsRemovedCompletely) {
+    ASSERT_EQ(0, SilentInstall());
+    for (const std::wstring& file : FilesUnder(installDir_)) {
+        ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY)) << test::Narrow(file);
+    }
+    ASSERT_TRUE(ReadOnly(Installed(L"Uninstall\\setup.exe")));
+    Uninstall(true);
+    ExpectRemoved();
+}
+
+// The medium as a vendor ships it: the release's disc image, its files
+// without write permission, as drive D:, a CD-ROM drive (scripts/wine-prefixes,
+// tests/release/cd-medium), under the folder and name of its own setup.ini.
+class CdInstallTest : public InstallTest {
+protected:
+    void SetUp() override {
+        medium_ = L"D:";
+        ASSERT_TRUE(ReadOnly(L"D:\\setup.exe")) << "no read-only medium on D:";
+        ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeW(L"D:\\"));
+        folder_ = cd_.folder;
+        appName_ = cd_.appName;
+        installDir_ = cd_.installDir;
+        group_ = cd_.group;
+        desktopLink_ = cd_.desktopLink;
+        uninstallKey_ = cd_.uninstallKey;
+    }
+    void TearDown() override { cd_.RemoveAll(); }
+
+    test::Installation cd_{test::UniqueTag(), L"HBC71K", L"Arrayvane"};
+};
+
+TEST_F(CdInstallTest, InstallReinstallAndUninstallFromAReadOnlyCdLeaveNothing) {
+    ASSERT_EQ(0, SilentInstall());
+    for (const std::wstring& file : FilesUnder(installDir_)) EXPECT_FALSE(ReadOnly(file)) << test::Narrow(file);
+    InstallWithWizard();
+    EXPECT_TRUE(test::FileExists(Installed(L"KXRaidSetup.exe")));
+    ASSERT_EQ(0, SilentInstall());
+    Uninstall(true);
+    ExpectRemoved();
 }
 
 unsigned long long BytesUnder(const std::wstring& folder) {

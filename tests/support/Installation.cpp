@@ -56,9 +56,13 @@ void DeleteCompatMarksContaining(const std::wstring& text) {
 }
 
 Installation::Installation(const std::wstring& tagText)
+    : Installation(tagText, L"AvE2E " + tagText, L"Arrayvane E2E " + tagText) {}
+
+Installation::Installation(const std::wstring& tagText, const std::wstring& folderName,
+                           const std::wstring& productName)
     : tag(tagText),
-      folder(L"AvE2E " + tag),
-      appName(L"Arrayvane E2E " + tag),
+      folder(folderName),
+      appName(productName),
       serviceName(L"AvE2ESvc " + tag),
       service_(L"AV_STANDIN_SERVICE", serviceName) {
     installDir = std::wstring(L"C:\\") + (ExpectedWow64() ? L"Program Files (x86)" : L"Program Files") +

@@ -13,6 +13,8 @@ namespace test {
 // stand-in service. Removes all of it when it goes, whatever the test left.
 struct Installation {
     explicit Installation(const std::wstring& tag);
+    // A product under the folder and name a medium's own setup.ini gives.
+    Installation(const std::wstring& tag, const std::wstring& folderName, const std::wstring& productName);
     ~Installation();
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;

@@ -17,6 +17,7 @@ TEST(SelfDeleteScriptTest, LoopsUntilTheUninstallerIsGoneThenRemovesFolderAndIts
               "set /a KX_TRIES+=1\r\n"
               "IF %KX_TRIES% GTR 60 GOTO :EOF\r\n"
               "ping -n 2 127.0.0.1 >nul\r\n"
+              "del /f /q \"C:\\Program Files\\HBC71K\\Uninstall\\*\"\r\n"
               "rd /s /q \"C:\\Program Files\\HBC71K\\Uninstall\"\r\n"
               "IF EXIST \"C:\\Program Files\\HBC71K\\Uninstall\\setup.exe\" GOTO DEL_DIR\r\n"
               "IF EXIST \"C:\\Program Files\\HBC71K\\Uninstall\\setup.ini\" GOTO DEL_DIR\r\n"
