@@ -6,6 +6,21 @@
 namespace hostile {
 namespace {
 
+// A file kept open without delete sharing, as a virus scanner or a backup
+// may hold it: nothing can delete it while the handle lives.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path)
+        : handle_(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~HeldFile() { if (Held()) ::CloseHandle(handle_); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
 class UninstallTest : public HostileTest {
 protected:
     // Runs the uninstall wizard of that command line to its end.
@@ -52,9 +67,10 @@ TEST_F(UninstallTest, FilesRemovedByHandAreNoObstacle) {
     ExpectRemoved();
 }
 
-TEST_F(UninstallTest, ReadOnlyTargetFileFailsAndKeepsTheWayToTryAgain) {
+TEST_F(UninstallTest, FileThatCannotBeDeletedFailsAndKeepsTheWayToTryAgain) {
     InstallOnce();
-    ASSERT_TRUE(::SetFileAttributesW(Installed(L"KXRaidSetup.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    const HeldFile held(Installed(L"KXRaidSetup.exe"));
+    ASSERT_TRUE(held.Held());
     WizardClicker wizard(product_->appName + L" - Uninstallation Wizard");
     RunOutcome outcome = RunCommand(UninstallerCommand(), 120000, &wizard);
     EXPECT_TRUE(wizard.Seen());
@@ -69,9 +85,10 @@ TEST_F(UninstallTest, ReadOnlyTargetFileFailsAndKeepsTheWayToTryAgain) {
 
 // The uninstall that deployment tools run: no window, and where a file
 // cannot be deleted, exit code 1 and the way to try again kept.
-TEST_F(UninstallTest, SilentUninstallOfAReadOnlyFileFailsWithoutAWindow) {
+TEST_F(UninstallTest, SilentUninstallOfAFileThatCannotBeDeletedFailsWithoutAWindow) {
     InstallOnce();
-    ASSERT_TRUE(::SetFileAttributesW(Installed(L"KXRaidSetup.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    const HeldFile held(Installed(L"KXRaidSetup.exe"));
+    ASSERT_TRUE(held.Held());
     RunOutcome outcome = RunCommand(UninstallerCommand() + L" SilentDel");
     ASSERT_TRUE(outcome.silent);
     ExpectReported(outcome, L"remove");
