@@ -138,6 +138,20 @@ def uninstalls_clean(u):
             for k in ("ours", "ours_silent", "nsis_service", "nsis_files") if k in u}
 
 
+REPRODUCIBLE = os.path.join(ROOT, "build", "bench", "reproducible.md")
+
+
+def reproducible_section(old):
+    """bench/reproducible's section from this run, or the one the file had."""
+    if os.path.exists(REPRODUCIBLE):
+        return open(REPRODUCIBLE).read()
+    start = old.find("## Reproducible builds")
+    if start < 0:
+        return ""
+    end = old.find("\n## ", start + 1)
+    return old[start:] if end < 0 else old[start:end + 1]
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__, file=sys.stderr)
@@ -306,6 +320,9 @@ def main():
               "The test `medium.size` keeps the last column within 72 KB."]
 
     lines += ["", hardening_section(old).rstrip()]
+    reproducible = reproducible_section(old).rstrip()
+    if reproducible:
+        lines += ["", reproducible]
     with open(out_path, "w") as f:
         f.write("\n".join(lines) + "\n")
     return 0
