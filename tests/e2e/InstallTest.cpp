@@ -74,12 +74,15 @@ protected:
         test::CopyTree(test::MediumDir(), medium_);
         ASSERT_TRUE(test::FileExists(medium_ + L"\\setup.exe"));
         WriteIni(0);
-        folder_ = product_.folder;
-        appName_ = product_.appName;
-        installDir_ = product_.installDir;
-        group_ = product_.group;
-        desktopLink_ = product_.desktopLink;
-        uninstallKey_ = product_.uninstallKey;
+        UseProduct(product_);
+    }
+    void UseProduct(const test::Installation& product) {
+        folder_ = product.folder;
+        appName_ = product.appName;
+        installDir_ = product.installDir;
+        group_ = product.group;
+        desktopLink_ = product.desktopLink;
+        uninstallKey_ = product.uninstallKey;
     }
 
     void TearDown() override {
@@ -329,14 +332,13 @@ protected:
         medium_ = L"D:";
         ASSERT_TRUE(ReadOnly(L"D:\\setup.exe")) << "no read-only medium on D:";
         ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeW(L"D:\\"));
-        folder_ = cd_.folder;
-        appName_ = cd_.appName;
-        installDir_ = cd_.installDir;
-        group_ = cd_.group;
-        desktopLink_ = cd_.desktopLink;
-        uninstallKey_ = cd_.uninstallKey;
+        UseProduct(cd_);
     }
-    void TearDown() override { cd_.RemoveAll(); }
+    void TearDown() override {
+        cd_.RemoveAll();
+        // The mark the installer leaves for itself where it ran.
+        test::DeleteCompatMarksContaining(L"d:\\setup.exe");
+    }
 
     test::Installation cd_{test::UniqueTag(), L"HBC71K", L"Arrayvane"};
 };
@@ -392,23 +394,11 @@ TEST_F(InstallTest, QuietUninstallStringRemovesEverythingWithoutAWindow) {
     bool showedWindow = true;
     EXPECT_EQ(0, run.WaitNoticingWindows(showedWindow, 120000));
     EXPECT_FALSE(showedWindow);
-    for (const wchar_t* name : {L"KXRaidSetup.exe", L"mingwm10.dll", L"setup.ini", L"ArrSvcSetup.exe"})
-        EXPECT_FALSE(test::FileExists(Installed(name))) << test::Narrow(name);
-    EXPECT_TRUE(Names(Installed(L"Images")).empty());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstallKey_));
+    // Its script takes the uninstaller once it has ended, as after the wizard.
+    ExpectRemoved();
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kEventSourceKey));
-    EXPECT_EQ(L"<missing>", ReadString(Prefix() + L"Run", appName_.c_str()));
-    EXPECT_FALSE(test::FileExists(desktopLink_));
-    EXPECT_FALSE(test::FileExists(group_));
-    if (test::ExpectedNt6()) {
-        EXPECT_TRUE(test::WaitFor([&] { return ServiceState() == 0; }, 30000));
-    }
     EXPECT_TRUE(events.Failures().empty());
     EXPECT_EQ((std::vector<std::wstring>{appName_, L"1.00.00", L"silent uninstall", L"0"}), events.Closing());
-    // Its script takes the uninstaller once it has ended, as after the wizard.
-    EXPECT_TRUE(test::WaitFor([&] {
-        return !test::FileExists(Installed(L"Uninstall")) && !test::FileExists(Installed(L"KxUninst.bat"));
-    }, 60000));
 }
 
 TEST_F(InstallTest, CancelledUninstallLeavesTheInstallationWhole) {
