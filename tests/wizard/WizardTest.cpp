@@ -410,6 +410,93 @@ TEST_F(WizardTest, CancelOnTheUninstallReadyPageRemovesNothing) {
     EXPECT_TRUE(test::FileExists(product_.Installed(L"Uninstall\\setup.exe")));
 }
 
+// Escape and Alt+F4 end the wizard on the ready page, where Cancel is on.
+TEST_F(WizardTest, EscapeAndAltF4EndTheReadyPageWhereTheFocusStartsOnTheActionButton) {
+    const struct { const char* name; WORD key, modifier; } kKeys[] = {
+        {"Escape", VK_ESCAPE, 0}, {"Alt+F4", VK_F4, VK_MENU}};
+    for (const auto& keys : kKeys) {
+        test::Process setup(Setup());
+        WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+        ASSERT_TRUE(wizard.Exists()) << keys.name;
+        EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kAction); })) << keys.name;
+        wizard.Press(keys.key, keys.modifier);
+        EXPECT_NE(-1, setup.Wait(30000)) << keys.name;
+    }
+    EXPECT_FALSE(test::FileExists(product_.installDir));
+}
+
+// Presses keys that must change nothing, then Tab: once the focus has moved
+// on, the keys before it have been handled and refused.
+void PressRefusedKeysThenTab(const WizardWindow& wizard) {
+    const HWND before = wizard.Focus();
+    wizard.Press(VK_ESCAPE);
+    wizard.Press(VK_F4, VK_MENU);
+    wizard.Press(VK_TAB);
+    EXPECT_TRUE(test::WaitFor([&] { return !wizard.Exists() || wizard.Focus() != before; }));
+    EXPECT_TRUE(wizard.Exists()) << "Escape or Alt+F4 ended the wizard";
+}
+
+// Waits for the end page, noting every moment the focus was astray.
+std::string WaitForTheEndPageWatchingTheFocus(const WizardWindow& wizard) {
+    std::string faults;
+    EXPECT_TRUE(test::WaitFor([&] {
+        faults += wizard.FocusFault();
+        return wizard.Visible(kFinish);
+    }, kProcedureMs));
+    return faults;
+}
+
+TEST_F(WizardTest, InstallByKeyboardAloneAndUntickTheLaunchBox) {
+    InstallAndStartTheApplication();  // the progress page lasts a second
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kAction); }));
+    wizard.Press(VK_RETURN);
+    ASSERT_TRUE(test::WaitFor([&] { return !wizard.Enabled(kCancel); }));
+    EXPECT_EQ("", wizard.FocusFault());
+    wizard.Press(VK_ESCAPE);
+    wizard.Press(VK_F4, VK_MENU);
+    EXPECT_EQ("", WaitForTheEndPageWatchingTheFocus(wizard));
+    ASSERT_TRUE(wizard.Exists()) << "Escape or Alt+F4 ended the progress page";
+
+    EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kFinish); }));
+    PressRefusedKeysThenTab(wizard);
+    // Tab visits what is shown and enabled, in the template's order.
+    std::vector<int> visited = {::GetDlgCtrlID(wizard.Focus())};
+    for (int i = 0; i < 2; ++i) {
+        const HWND before = wizard.Focus();
+        wizard.Press(VK_TAB);
+        EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() != before; }));
+        visited.push_back(::GetDlgCtrlID(wizard.Focus()));
+    }
+    EXPECT_EQ((std::vector<int>{kCloseButton, kLaunchBox, kFinish}), visited);
+    wizard.Press(VK_TAB, VK_SHIFT);
+    EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kLaunchBox); }));
+    ASSERT_TRUE(wizard.Checked(kLaunchBox));
+    wizard.Press(VK_SPACE);
+    EXPECT_TRUE(test::WaitFor([&] { return !wizard.Checked(kLaunchBox); }));
+    wizard.Press(VK_RETURN);
+    EXPECT_EQ(0, setup.Wait());
+    EXPECT_FALSE(ApplicationStartedBy(setup));
+}
+
+TEST_F(WizardTest, UninstallByKeyboardAlone) {
+    SilentInstall();
+    test::Process setup(Uninstaller());
+    WizardWindow wizard(WaitForWindow(setup.Id(), UninstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kAction); }));
+    wizard.Press(VK_RETURN);
+    EXPECT_EQ("", WaitForTheEndPageWatchingTheFocus(wizard));
+    EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kFinish); }));
+    PressRefusedKeysThenTab(wizard);
+    EXPECT_EQ(wizard.Item(kCloseButton), wizard.Focus());
+    wizard.Press(VK_RETURN);
+    EXPECT_NE(-1, setup.Wait());
+    EXPECT_FALSE(test::FileExists(product_.Installed(L"KXRaidSetup.exe")));
+}
+
 // Under Wine the window follows injected pointer events with a lag of an
 // event or so: a drag is taken to have moved the window when it went the
 // pointer's way by at least half the distance and not beyond it.

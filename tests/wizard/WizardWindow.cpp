@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/Handle.h"
+#include "tests/support/Keyboard.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestSupport.h"
 
@@ -74,6 +75,32 @@ void WizardWindow::Click(int id) const {
     }, 5000);
     test::MouseDown(centre);
     test::MouseUp(centre);
+}
+
+void WizardWindow::Press(WORD key, WORD modifier) const {
+    test::WaitFor([&] {
+        if (::GetForegroundWindow() == hwnd_) return true;
+        ::SetForegroundWindow(hwnd_);
+        return false;
+    }, 5000);
+    test::PressKey(key, modifier);
+}
+
+HWND WizardWindow::Focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(hwnd_, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+std::string WizardWindow::FocusFault() const {
+    HWND focus = Focus();
+    if (!Exists() || focus == hwnd_) return "";
+    if (!focus) return "nowhere; ";
+    const std::string control = "control " + std::to_string(::GetDlgCtrlID(focus));
+    if (::GetParent(focus) != hwnd_) return "outside the wizard; ";
+    if (!::IsWindowVisible(focus)) return control + " hidden; ";
+    if (!::IsWindowEnabled(focus)) return control + " disabled; ";
+    return "";
 }
 
 HWND WaitForWindow(DWORD processId, const std::wstring& title, DWORD timeoutMs) {

@@ -41,6 +41,13 @@ public:
 
     // A real click at the centre of the control.
     void Click(int id) const;
+    // A real key stroke, once the wizard is the foreground window.
+    void Press(WORD key, WORD modifier = 0) const;
+    // The window that has the keyboard focus in the wizard's thread.
+    HWND Focus() const;
+    // What is wrong with the focus: nothing ("") while it is on the wizard
+    // itself or on one of its visible, enabled controls.
+    std::string FocusFault() const;
 
 private:
     HWND hwnd_;
