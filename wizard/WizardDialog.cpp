@@ -134,6 +134,8 @@ void WizardDialog::SetUpTexts() {
     SetButtonText(actionButton_, install ? 1 : 10);
     SetButtonText(finishButton_, 3);
     SetButtonText(cancelButton_, 2);
+    const std::wstring closeName = Text(21, kButtonLabelChars);
+    closeButton_.SetAccessibleName(closeName.empty() ? L"Close" : closeName);
     if (install) ::SetWindowTextW(launchBox_.Hwnd(), Text(20).c_str());
     StyleLabel(upperText_, Text(install ? 5 : 11), RGB(255, 255, 255), 10);
     StyleLabel(lowerText_, Text(install ? 4 : 12), RGB(255, 255, 255), 9);
