@@ -8,6 +8,7 @@
 #include "app/SetupCommandLine.h"
 #include "engine/Compat.h"
 #include "engine/EventLog.h"
+#include "framework/ComInit.h"
 #include "engine/Install.h"
 #include "engine/Messages.h"
 #include "engine/Platform.h"
@@ -101,6 +102,8 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
         return;
     }
 
+    // Screen readers reach the controls' accessible objects through COM.
+    fw::ComInit com;
     WizardDialog wizard(sourceDir, UninstallMode, nullptr);
     INT_PTR result = wizard.DoModal();
     uninstallRan_ = wizard.UninstallProcedureRan();

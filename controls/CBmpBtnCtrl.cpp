@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "controls/ControlFacts.h"
+
 BOOL CBmpBtnCtrl::LoadBitmaps(UINT normal, UINT pressed, UINT hover, UINT checked,
                               UINT disabled, UINT disabledChecked) {
     HWND hwnd = Hwnd();
@@ -112,4 +114,21 @@ LRESULT CBmpBtnCtrl::OnMouseLeave() {
     if (savedCursor_) ::SetCursor(savedCursor_);
     if (::IsWindowEnabled(Hwnd())) ::InvalidateRect(Hwnd(), nullptr, FALSE);
     return 0;
+}
+
+bool CBmpBtnCtrl::Describe(fw::AccessibleFacts& facts) const {
+    HWND hwnd = Hwnd();
+    const WindowShows shows = {::IsWindowVisible(hwnd) != FALSE, ::IsWindowEnabled(hwnd) != FALSE,
+                               ::GetFocus() == hwnd};
+    facts = DescribeButton(KindOfButtonType(buttonType_), shows, checkState_, hovering_,
+                           accessibleName_.empty() ? Caption() : accessibleName_);
+    return true;
+}
+
+// Posted, as a click would come: the screen reader's call returns first.
+void CBmpBtnCtrl::DoDefaultAction() {
+    HWND hwnd = Hwnd();
+    if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd)) return;
+    ::PostMessageW(::GetParent(hwnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(hwnd));
 }

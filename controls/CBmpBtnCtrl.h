@@ -31,6 +31,12 @@ public:
     // Where LoadBitmaps takes its pictures from (the program's resources
     // unless a test says otherwise).
     void SetBitmapLoader(SkinBitmap::Loader loader) { loader_ = loader; }
+    // What a screen reader calls a button without a caption.
+    void SetAccessibleName(const std::wstring& name) { accessibleName_ = name; }
+
+    // A screen reader hears its kind, state and caption, and can click it.
+    bool Describe(fw::AccessibleFacts& facts) const override;
+    void DoDefaultAction() override;
 
     // The owner drawing of one face: builds it off screen, copies it to dc.
     void Paint(HDC dc, UINT itemState);
@@ -64,4 +70,5 @@ private:
     HCURSOR savedCursor_ = nullptr;
     HCURSOR buttonCursor_ = nullptr;
     int buttonType_ = -1;
+    std::wstring accessibleName_;
 };

@@ -36,8 +36,11 @@ LinkLabel& LinkLabel::SetCaptionColor(COLORREF color) {
 
 LinkLabel& LinkLabel::SetCaption(const std::wstring& caption) {
     if (!::IsWindow(Hwnd())) return *this;
+    const bool changed = Caption() != caption;
     ::SetWindowTextW(Hwnd(), caption.c_str());
     Redraw();
+    // A screen reader reads the new text of a page.
+    if (changed) ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, Hwnd(), OBJID_CLIENT, CHILDID_SELF);
     return *this;
 }
 

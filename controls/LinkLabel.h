@@ -45,6 +45,10 @@ public:
     // What opens url and mail links (ShellExecuteW unless a test says so).
     void SetShellOpener(ShellOpener opener) { shellOpen_ = opener; }
 
+    // A screen reader hears static text or a link, and can follow the link.
+    bool Describe(fw::AccessibleFacts& facts) const override;
+    void DoDefaultAction() override { Open(); }
+
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnAttach() override;
@@ -66,6 +70,7 @@ private:
 
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    void Open();
     LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
     LRESULT OnSysColorChange();
     LRESULT OnPaint();

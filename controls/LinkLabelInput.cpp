@@ -1,5 +1,7 @@
 #include "controls/LinkLabel.h"
 
+#include "controls/ControlFacts.h"
+
 LRESULT LinkLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_TIMER: return OnTimer(wParam, lParam);
@@ -20,6 +22,16 @@ LRESULT LinkLabel::OnTimer(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT LinkLabel::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
+    Open();
+    return Default(WM_LBUTTONDOWN, wParam, lParam);
+}
+
+bool LinkLabel::Describe(fw::AccessibleFacts& facts) const {
+    facts = DescribeLabel(linkKind_ != LinkKind::None, ::IsWindowVisible(Hwnd()) != FALSE, Caption());
+    return true;
+}
+
+void LinkLabel::Open() {
     HWND hwnd = Hwnd();
     if (notifyParent_) {
         NMHDR header = {};
@@ -35,7 +47,6 @@ LRESULT LinkLabel::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
         const std::wstring target = L"mailto:" + Caption();
         shellOpen_(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
-    return Default(WM_LBUTTONDOWN, wParam, lParam);
 }
 
 LRESULT LinkLabel::OnSetCursor(WPARAM wParam, LPARAM lParam) {

@@ -60,6 +60,11 @@ LRESULT CALLBACK Control::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         self->Detach();
         return result;
     }
+    if (msg == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
+        AccessibleFacts facts;
+        if (self->Describe(facts))
+            if (LRESULT object = AnswerGetObject(hwnd, wParam)) return object;
+    }
     return self->HandleMessage(msg, wParam, lParam);
 }
 

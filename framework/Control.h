@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "framework/Accessible.h"
+
 namespace fw {
 
 // A control object bound to an existing child window (usually a dialog
@@ -27,6 +29,12 @@ public:
     // True when the control drew the item (the parent then stops there);
     // a WM_COMMAND always goes on to the parent.
     static bool Reflect(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // What a screen reader is told of the control; false leaves the window
+    // to the system's own accessible object.
+    virtual bool Describe(AccessibleFacts&) const { return false; }
+    // The default action a screen reader asks for.
+    virtual void DoDefaultAction() {}
 
 protected:
     // The control's message map; unhandled messages go to Default.

@@ -7,7 +7,7 @@ import re
 import sys
 from pathlib import Path
 
-IDS = range(1, 21)
+IDS = range(1, 22)
 HEADER = re.compile(r"^\[([A-Z]{3}) (0x[0-9A-Fa-f]{4})\]\s*(.*)$")
 ENTRY = re.compile(r"^(\d+)(?:  (.*))?$")
 
@@ -36,7 +36,7 @@ def read_table(table):
         texts = sections[-1]["texts"]
         string_id, text = int(entry.group(1)), (entry.group(2) or "").strip()
         if string_id not in IDS:
-            fail(table, number, f"id {string_id} is not one of 1 to 20")
+            fail(table, number, f"id {string_id} is not one of 1 to 21")
         if string_id in texts:
             fail(table, number, f"id {string_id} appears twice")
         if not text:

@@ -5,7 +5,6 @@
 #include "app/AppGlobals.h"
 #include "res/resource.h"
 #include "wizard/SetupWorker.h"
-#include "wizard/WizardPages.h"
 
 namespace {
 
@@ -29,6 +28,11 @@ void StyleLabel(LinkLabel& label, const std::wstring& caption, COLORREF color, i
     label.SetPointSize(points);
     label.SetBold(true);
     label.SetTransparentMode(true);
+}
+
+// Visible by its own style: during initialisation the dialog is not shown yet.
+bool Usable(HWND control) {
+    return control && (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) && ::IsWindowEnabled(control);
 }
 
 void Place(HWND control, const RECT& box, UINT extra = 0) {
@@ -69,6 +73,12 @@ INT_PTR WizardDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: OnTimer(wParam); return FALSE;
     case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_LBUTTONDOWN: return OnLButtonDown(lParam);
+    case DM_GETDEFID: return OnGetDefId();
+    // The dialog itself gets the focus when a focused control is hidden, or
+    // on activation with nothing to restore: the page's default button takes it.
+    case WM_SETFOCUS:
+        if (HWND button = DefaultButton()) ::SendMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+        return TRUE;
     }
     return Dialog::HandleMessage(msg, wParam, lParam);
 }
@@ -94,7 +104,8 @@ BOOL WizardDialog::OnInitDialog() {
     SetUpTexts();
     ApplyWindowShape();
     LayOutControls();
-    return TRUE;
+    FocusDefault();
+    return FALSE;  // the focus is set
 }
 
 std::wstring WizardDialog::Text(UINT id, int chars) const {
@@ -123,6 +134,8 @@ void WizardDialog::SetUpTexts() {
     SetButtonText(actionButton_, install ? 1 : 10);
     SetButtonText(finishButton_, 3);
     SetButtonText(cancelButton_, 2);
+    const std::wstring closeName = Text(21, kButtonLabelChars);
+    closeButton_.SetAccessibleName(closeName.empty() ? L"Close" : closeName);
     if (install) ::SetWindowTextW(launchBox_.Hwnd(), Text(20).c_str());
     StyleLabel(upperText_, Text(install ? 5 : 11), RGB(255, 255, 255), 10);
     StyleLabel(lowerText_, Text(install ? 4 : 12), RGB(255, 255, 255), 9);
@@ -153,11 +166,11 @@ void WizardDialog::OnAction() {
     block.Mode = UninstallMode;
     if (!StartSetupWorker(block).IsValid()) return;
     workerStarted_ = true;
-    working_ = true;
     // Until the begin notice arrives, nothing else may start or end anything.
-    Enable(actionButton_.Hwnd(), false);
-    Enable(cancelButton_.Hwnd(), false);
-    Enable(closeButton_.Hwnd(), false);
+    page_ = WizardPage::Progress;
+    Withdraw(actionButton_.Hwnd(), false);
+    Withdraw(cancelButton_.Hwnd(), false);
+    Withdraw(closeButton_.Hwnd(), false);
 }
 
 void WizardDialog::OnCloseButton() {
@@ -166,7 +179,7 @@ void WizardDialog::OnCloseButton() {
 
 void WizardDialog::OnOK() {
     // The worker must not be cut off in the middle of its procedure.
-    if (working_) return;
+    if (page_ == WizardPage::Progress) return;
     if (InstallFinished == 1) LaunchAfterFinish = launchBox_.GetCheckState() != 0 ? 1 : 0;
     End(IDOK);
 }
@@ -174,7 +187,7 @@ void WizardDialog::OnOK() {
 void WizardDialog::OnCancel() {
     // A disabled Cancel button refuses Cancel from any source (Escape, the
     // close button, the system menu), as the system's dialogs do.
-    if (working_ || !::IsWindowEnabled(cancelButton_.Hwnd())) return;
+    if (page_ == WizardPage::Progress || !::IsWindowEnabled(cancelButton_.Hwnd())) return;
     End(IDCANCEL);
 }
 
@@ -191,9 +204,10 @@ void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
         ::SendMessageW(progressBar_, PBM_SETSTEP, 5, 0);
         ::SendMessageW(progressBar_, PBM_SETPOS, 0, 0);
         Show(progressBar_, true);
-        Enable(actionButton_.Hwnd(), false);
-        Enable(cancelButton_.Hwnd(), false);
-        Enable(closeButton_.Hwnd(), false);
+        page_ = WizardPage::Progress;
+        Withdraw(actionButton_.Hwnd(), false);
+        Withdraw(cancelButton_.Hwnd(), false);
+        Withdraw(closeButton_.Hwnd(), false);
     }
     if (effect.stopTimer) ::KillTimer(Hwnd(), kProgressTimer);
     if (effect.barFull) ::SendMessageW(progressBar_, PBM_SETPOS, 100, 0);
@@ -210,11 +224,46 @@ void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
 }
 
 void WizardDialog::ShowEndPage() {
-    working_ = false;
-    Show(actionButton_.Hwnd(), false);
-    Enable(cancelButton_.Hwnd(), false);
-    Enable(closeButton_.Hwnd(), true);
+    page_ = WizardPage::End;
+    // Finish shows first, so the focus has somewhere to go.
     Show(finishButton_.Hwnd(), true);
+    Withdraw(actionButton_.Hwnd(), true);
+    Withdraw(cancelButton_.Hwnd(), false);
+    Enable(closeButton_.Hwnd(), true);
+    if (::GetFocus() == Hwnd()) FocusDefault();
+}
+
+INT_PTR WizardDialog::OnGetDefId() {
+    const int id = DefaultButtonOf(page_);
+    ::SetWindowLongPtrW(Hwnd(), DWLP_MSGRESULT, id ? MAKELONG(id, DC_HASDEFID) : 0);
+    return TRUE;
+}
+
+HWND WizardDialog::DefaultButton() const {
+    const int id = DefaultButtonOf(page_);
+    HWND button = id ? ::GetDlgItem(Hwnd(), id) : nullptr;
+    return Usable(button) ? button : nullptr;
+}
+
+// To the page's default button, or to the dialog itself while the page has
+// none: never to nothing. A screen reader hears where it went.
+void WizardDialog::FocusDefault() {
+    HWND target = DefaultButton();
+    if (target)
+        ::SendMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    else
+        ::SetFocus(target = Hwnd());
+    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
+}
+
+// Disables or hides a control of the page just left; the focus leaves it
+// first, since Windows would drop it to nothing.
+void WizardDialog::Withdraw(HWND control, bool hide) {
+    if (::GetFocus() == control) FocusDefault();
+    if (hide)
+        Show(control, false);
+    else
+        Enable(control, false);
 }
 
 void WizardDialog::OnTimer(WPARAM id) {

@@ -8,8 +8,7 @@
 #include "engine/Paths.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
-
-struct NoticeEffect;
+#include "wizard/WizardPages.h"
 
 // The install and uninstall wizard: a captionless dialog from template 102,
 // skinned by its background bitmap, with a ready, a progress and a finished
@@ -47,6 +46,10 @@ private:
     void OnProgress(WPARAM notice, LPARAM success);
     void ShowEndPage();
     void OnTimer(WPARAM id);
+    INT_PTR OnGetDefId();
+    HWND DefaultButton() const;
+    void FocusDefault();
+    void Withdraw(HWND control, bool hide);
     std::wstring Text(UINT id, int chars = 1024) const;
     void SetButtonText(CBmpBtnCtrl& button, UINT id);
 
@@ -67,9 +70,9 @@ private:
     CBmpBtnCtrl actionButton_;
     HICON icon_;
 
-    // From the click on the action button until the end notice: no second
-    // worker, and nothing may end the dialog under the running procedure.
-    bool working_ = false;
+    // On the progress page no second worker starts, and nothing may end
+    // the dialog under the running procedure.
+    WizardPage page_ = WizardPage::Ready;
     bool workerStarted_ = false;
     bool uninstallRan_ = false;
     bool failed_ = false;

@@ -53,6 +53,15 @@ NoticeEffect DescribeNotice(WPARAM notice, LPARAM success) {
     return NoticeEffect{};
 }
 
+int DefaultButtonOf(WizardPage page) {
+    switch (page) {
+    case WizardPage::Ready: return 1000;
+    case WizardPage::Progress: return 0;
+    case WizardPage::End: return IDOK;
+    }
+    return 0;
+}
+
 WizardLayout ComputeWizardLayout(int w) {
     WizardLayout layout;
     layout.title = RECT{14, 7, w - 60, 15};

@@ -17,6 +17,14 @@ struct NoticeEffect {
 // The notice is the low byte of wParam; `success` is lParam of an end notice.
 NoticeEffect DescribeNotice(WPARAM notice, LPARAM success);
 
+// The pages as the keyboard sees them: the ready page, the progress page
+// (from the click on the action button until the end notice), and the
+// finished or failed page.
+enum class WizardPage { Ready, Progress, End };
+// The button Enter presses and the focus falls back to: the action button,
+// none (0) while the procedure runs, then Finish.
+int DefaultButtonOf(WizardPage page);
+
 // The controls' places in pixels, for a client area `width` wide.
 struct WizardLayout {
     RECT title, upper, lower, progress;  // left, top, width, height in right, bottom

@@ -155,6 +155,11 @@ protected:
         EXPECT_TRUE(test::WaitFor([&] { return (wizard = test::FindProcessWindow(setup.Id(), title)) != nullptr; },
                                   60000));
         if (!wizard) return setup.Wait(1);
+        // A screen reader's question makes setup.exe load the accessibility library.
+        DWORD_PTR object = 0;
+        EXPECT_TRUE(::SendMessageTimeoutW(::GetDlgItem(wizard, 1000), WM_GETOBJECT, 0, OBJID_CLIENT,
+                                          SMTO_ABORTIFHUNG, 30000, &object));
+        EXPECT_NE(0u, object) << "the action button gave no accessible object";
         ::PostMessageW(wizard, WM_COMMAND, 1000, 0);
         EXPECT_TRUE(test::WaitFor([&] { return ::IsWindowVisible(::GetDlgItem(wizard, IDOK)) != FALSE; }, 120000));
         ::PostMessageW(wizard, WM_COMMAND, IDOK, 0);

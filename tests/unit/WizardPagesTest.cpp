@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <oleacc.h>
+
+#include "controls/ControlFacts.h"
 #include "wizard/WizardPages.h"
 
 namespace {
@@ -61,5 +64,48 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"seven_is_no_notice", 7, 1, NoticeEffect{}},
         NoticeCase{"a_high_byte_alone_is_no_notice", 0x0200, 1, NoticeEffect{}}),
     [](const ::testing::TestParamInfo<NoticeCase>& info) { return std::string(info.param.name); });
+
+TEST(WizardPagesTest, EnterPressesTheActionButtonThenNothingThenFinish) {
+    EXPECT_EQ(1000, DefaultButtonOf(WizardPage::Ready));
+    EXPECT_EQ(0, DefaultButtonOf(WizardPage::Progress));
+    EXPECT_EQ(IDOK, DefaultButtonOf(WizardPage::End));
+}
+
+// What the skinned controls tell a screen reader, for the kinds and states
+// the wizard itself never shows (radio buttons, hover, links).
+TEST(ControlFactsTest, KindAndStateBecomeRoleStateAndDefaultAction) {
+    const struct {
+        ButtonKind kind;
+        WindowShows shows;
+        int check;
+        bool hovering;
+        long role, state;
+        const wchar_t* action;
+    } kCases[] = {
+        {ButtonKind::Push, {true, true, false}, 1, true, 43, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_HOTTRACKED, L"Press"},
+        {ButtonKind::Push, {true, false, false}, 0, true, 43, STATE_SYSTEM_UNAVAILABLE, L"Press"},
+        {ButtonKind::CheckBox, {true, true, true}, 1, false, 44,
+         STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_CHECKED, L"Uncheck"},
+        {ButtonKind::CheckBox, {false, true, false}, 2, false, 44, STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_FOCUSABLE,
+         L"Check"},
+        {ButtonKind::Radio, {true, true, false}, 1, false, 45, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, L"Check"},
+    };
+    for (const auto& c : kCases) {
+        const fw::AccessibleFacts facts = DescribeButton(c.kind, c.shows, c.check, c.hovering, L"OK");
+        EXPECT_EQ(c.role, facts.role);
+        EXPECT_EQ(c.state, facts.state) << c.role;
+        EXPECT_EQ(c.action, facts.defaultAction) << c.role;
+        EXPECT_EQ(L"OK", facts.name);
+    }
+    const fw::AccessibleFacts link = DescribeLabel(true, false, L"home");
+    EXPECT_EQ(ROLE_SYSTEM_LINK, link.role);
+    EXPECT_EQ(STATE_SYSTEM_LINKED | STATE_SYSTEM_INVISIBLE, link.state);
+    EXPECT_EQ(L"Jump", link.defaultAction);
+    const fw::AccessibleFacts text = DescribeLabel(false, true, L"home");
+    EXPECT_EQ(ROLE_SYSTEM_STATICTEXT, text.role);
+    EXPECT_EQ(STATE_SYSTEM_READONLY, text.state);
+    EXPECT_EQ(L"", text.defaultAction);
+    EXPECT_EQ(L"home", text.name);
+}
 
 } // namespace

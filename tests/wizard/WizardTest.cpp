@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include <oleacc.h>
+
+#include "framework/ComInit.h"
 #include "framework/Handle.h"
 #include "tests/support/Installation.h"
 #include "tests/support/Mouse.h"
@@ -87,8 +90,12 @@ protected:
     std::wstring Uninstaller() const { return L"\"" + product_.Installed(L"Uninstall\\setup.exe") + L"\" delpkg"; }
     std::wstring InstallTitle() const { return product_.appName + L" - Installation Wizard"; }
     std::wstring UninstallTitle() const { return product_.appName + L" - Uninstallation Wizard"; }
-    // The English text the wizard should show for that id.
-    std::wstring Ui(UINT id) const { return ModuleText(medium_ + L"\\setupENU.dll", id); }
+    // The text the wizard should show for that id: English, or the language
+    // the locale of the run chooses.
+    std::wstring Ui(UINT id) const {
+        const std::wstring language = test::Env(L"AV_EXPECT_LANGUAGE");
+        return ModuleText(medium_ + L"\\setup" + (language.empty() ? L"ENU" : language) + L".dll", id);
+    }
 
     void SilentInstall() {
         test::Process setup(Setup() + L" s");
@@ -408,6 +415,185 @@ TEST_F(WizardTest, CancelOnTheUninstallReadyPageRemovesNothing) {
     EXPECT_FALSE(test::FileExists(product_.Installed(L"KxUninst.bat")));
     EXPECT_TRUE(test::FileExists(product_.Installed(L"KXRaidSetup.exe")));
     EXPECT_TRUE(test::FileExists(product_.Installed(L"Uninstall\\setup.exe")));
+}
+
+// Escape and Alt+F4 end the wizard on the ready page, where Cancel is on.
+TEST_F(WizardTest, EscapeAndAltF4EndTheReadyPageWhereTheFocusStartsOnTheActionButton) {
+    const struct { const char* name; WORD key, modifier; } kKeys[] = {
+        {"Escape", VK_ESCAPE, 0}, {"Alt+F4", VK_F4, VK_MENU}};
+    for (const auto& keys : kKeys) {
+        test::Process setup(Setup());
+        WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+        ASSERT_TRUE(wizard.Exists()) << keys.name;
+        EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kAction); })) << keys.name;
+        wizard.Press(keys.key, keys.modifier);
+        EXPECT_NE(-1, setup.Wait(30000)) << keys.name;
+    }
+    EXPECT_FALSE(test::FileExists(product_.installDir));
+}
+
+// Presses keys that must change nothing, then Tab: once the focus has moved
+// on, the keys before it have been handled and refused.
+void PressRefusedKeysThenTab(const WizardWindow& wizard) {
+    const HWND before = wizard.Focus();
+    wizard.Press(VK_ESCAPE);
+    wizard.Press(VK_F4, VK_MENU);
+    wizard.Press(VK_TAB);
+    EXPECT_TRUE(test::WaitFor([&] { return !wizard.Exists() || wizard.Focus() != before; }));
+    EXPECT_TRUE(wizard.Exists()) << "Escape or Alt+F4 ended the wizard";
+}
+
+// Waits for the end page, noting every moment the focus was astray.
+std::string WaitForTheEndPageWatchingTheFocus(const WizardWindow& wizard) {
+    std::string faults;
+    EXPECT_TRUE(test::WaitFor([&] {
+        faults += wizard.FocusFault();
+        return wizard.Visible(kFinish);
+    }, kProcedureMs));
+    return faults;
+}
+
+TEST_F(WizardTest, InstallByKeyboardAloneAndUntickTheLaunchBox) {
+    InstallAndStartTheApplication();  // the progress page lasts a second
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kAction); }));
+    wizard.Press(VK_RETURN);
+    ASSERT_TRUE(test::WaitFor([&] { return !wizard.Enabled(kCancel); }));
+    EXPECT_EQ("", wizard.FocusFault());
+    wizard.Press(VK_ESCAPE);
+    wizard.Press(VK_F4, VK_MENU);
+    EXPECT_EQ("", WaitForTheEndPageWatchingTheFocus(wizard));
+    ASSERT_TRUE(wizard.Exists()) << "Escape or Alt+F4 ended the progress page";
+
+    EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kFinish); }));
+    PressRefusedKeysThenTab(wizard);
+    // Tab visits what is shown and enabled, in the template's order.
+    std::vector<int> visited = {::GetDlgCtrlID(wizard.Focus())};
+    for (int i = 0; i < 2; ++i) {
+        const HWND before = wizard.Focus();
+        wizard.Press(VK_TAB);
+        EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() != before; }));
+        visited.push_back(::GetDlgCtrlID(wizard.Focus()));
+    }
+    EXPECT_EQ((std::vector<int>{kCloseButton, kLaunchBox, kFinish}), visited);
+    wizard.Press(VK_TAB, VK_SHIFT);
+    EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kLaunchBox); }));
+    ASSERT_TRUE(wizard.Checked(kLaunchBox));
+    wizard.Press(VK_SPACE);
+    EXPECT_TRUE(test::WaitFor([&] { return !wizard.Checked(kLaunchBox); }));
+    wizard.Press(VK_RETURN);
+    EXPECT_EQ(0, setup.Wait());
+    EXPECT_FALSE(ApplicationStartedBy(setup));
+}
+
+TEST_F(WizardTest, UninstallByKeyboardAlone) {
+    SilentInstall();
+    test::Process setup(Uninstaller());
+    WizardWindow wizard(WaitForWindow(setup.Id(), UninstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kAction); }));
+    wizard.Press(VK_RETURN);
+    EXPECT_EQ("", WaitForTheEndPageWatchingTheFocus(wizard));
+    EXPECT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kFinish); }));
+    PressRefusedKeysThenTab(wizard);
+    EXPECT_EQ(wizard.Item(kCloseButton), wizard.Focus());
+    wizard.Press(VK_RETURN);
+    EXPECT_NE(-1, setup.Wait());
+    EXPECT_FALSE(test::FileExists(product_.Installed(L"KXRaidSetup.exe")));
+}
+
+// What a screen reader must hear of each control on a page.
+struct Heard {
+    int id;
+    long role;  // 43 push button, 44 check box, 41 static text
+    UINT name;  // string id; 0: the window's title
+    long state;
+    const char* action;
+};
+
+constexpr long kFocusable = STATE_SYSTEM_FOCUSABLE, kFocused = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE,
+               kOff = STATE_SYSTEM_UNAVAILABLE, kHidden = STATE_SYSTEM_INVISIBLE, kText = STATE_SYSTEM_READONLY;
+
+const Heard kReadyPage[] = {
+    {kAction, 43, 1, kFocused, "Press"},          {kCancel, 43, 2, kFocusable, "Press"},
+    {kCloseButton, 43, 21, kFocusable, "Press"},  {kFinish, 43, 3, kHidden | kFocusable, "Press"},
+    {kLaunchBox, 44, 20, kHidden | kFocusable, "Check"},
+    {kUpperText, 41, 5, kText, ""}, {kLowerText, 41, 4, kText, ""}, {kTitle, 41, 0, kText, ""}};
+const Heard kProgressPage[] = {
+    {kAction, 43, 1, kOff, "Press"},        {kCancel, 43, 2, kOff, "Press"},
+    {kCloseButton, 43, 21, kOff, "Press"},  {kFinish, 43, 3, kHidden | kFocusable, "Press"},
+    {kLaunchBox, 44, 20, kHidden | kFocusable, "Check"},
+    {kUpperText, 41, 16, kText, ""}, {kLowerText, 41, 6, kText, ""}, {kTitle, 41, 0, kText, ""}};
+const Heard kFailedPage[] = {
+    {kAction, 43, 1, kHidden | kOff, "Press"},  {kCancel, 43, 2, kOff, "Press"},
+    {kCloseButton, 43, 21, kFocusable, "Press"}, {kFinish, 43, 3, kFocused, "Press"},
+    {kLaunchBox, 44, 20, kHidden | kFocusable, "Check"},
+    {kUpperText, 41, 9, kText, ""}, {kLowerText, 41, 8, kText, ""}, {kTitle, 41, 0, kText, ""}};
+const Heard kFinishedPage[] = {
+    {kAction, 43, 1, kHidden | kOff, "Press"},  {kCancel, 43, 2, kOff, "Press"},
+    {kCloseButton, 43, 21, kFocusable, "Press"}, {kFinish, 43, 3, kFocused, "Press"},
+    {kLaunchBox, 44, 20, kFocusable | STATE_SYSTEM_CHECKED, "Uncheck"},
+    {kUpperText, 41, 7, kText, ""}, {kLowerText, 41, 8, kText, ""}, {kTitle, 41, 0, kText, ""}};
+
+class AccessibleTest : public WizardTest {
+protected:
+    template <size_t N>
+    void ExpectHeard(const WizardWindow& wizard, const Heard (&page)[N], const char* pageName) {
+        for (const Heard& control : page) {
+            const std::wstring name = control.name ? Ui(control.name) : InstallTitle();
+            char state[16];
+            ::wsprintfA(state, "0x%lx", control.state);
+            EXPECT_EQ("role " + std::to_string(control.role) + ", name '" + Utf8Text(name) + "', state " + state +
+                          ", action '" + control.action + "'",
+                      wizard.Accessible(control.id))
+                << pageName << ", control " << control.id;
+        }
+    }
+    fw::ComInit com_;
+};
+
+TEST_F(AccessibleTest, EveryControlOnTheReadyProgressAndFailedPages) {
+    ASSERT_TRUE(::DeleteFileW((medium_ + (test::ExpectedNt6() == 1 ? L"\\Application\\ArrSvcSetup.exe"
+                                                                   : L"\\Application\\KXRaidSetup.exe")).c_str()));
+    test::MoveMouseAway();
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kAction); }));
+    ExpectHeard(wizard, kReadyPage, "ready page");
+
+    // The action button's default action starts the install; its "Fail"
+    // box holds the progress page.
+    ASSERT_TRUE(wizard.DoDefaultAction(kAction));
+    HWND box = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return (box = test::FindProcessWindow(setup.Id(), L"Fail")) != nullptr; },
+                              kProcedureMs));
+    ExpectHeard(wizard, kProgressPage, "progress page");
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Visible(kFinish); }, kProcedureMs));
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kFinish); }));
+    ExpectHeard(wizard, kFailedPage, "failed page");
+    EXPECT_TRUE(wizard.DoDefaultAction(kFinish));
+    EXPECT_EQ(1, setup.Wait());
+}
+
+TEST_F(AccessibleTest, EveryControlOnTheFinishedPageAndTheLaunchBoxUntickedByItsDefaultAction) {
+    test::MoveMouseAway();
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    ASSERT_TRUE(wizard.DoDefaultAction(kAction));
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Visible(kFinish); }, kProcedureMs));
+    ASSERT_TRUE(test::WaitFor([&] { return wizard.Focus() == wizard.Item(kFinish); }));
+    ExpectHeard(wizard, kFinishedPage, "finished page");
+    ASSERT_TRUE(wizard.DoDefaultAction(kLaunchBox));
+    EXPECT_TRUE(test::WaitFor([&] { return !wizard.Checked(kLaunchBox); }));
+    EXPECT_NE(std::string::npos, wizard.Accessible(kLaunchBox).find("action 'Check'"));
+    EXPECT_TRUE(wizard.DoDefaultAction(kFinish));
+    EXPECT_EQ(0, setup.Wait());
+    EXPECT_FALSE(ApplicationStartedBy(setup));
 }
 
 // Under Wine the window follows injected pointer events with a lag of an

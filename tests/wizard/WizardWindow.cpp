@@ -1,10 +1,13 @@
 #include "tests/wizard/WizardWindow.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
+#include <wrl/client.h>
 
 #include <vector>
 
 #include "framework/Handle.h"
+#include "tests/support/Keyboard.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestSupport.h"
 
@@ -61,6 +64,63 @@ long WizardWindow::RegionArea() const {
     return area;
 }
 
+namespace {
+
+constexpr long kToldStates = STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE |
+                             STATE_SYSTEM_CHECKED | STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_INVISIBLE |
+                             STATE_SYSTEM_LINKED | STATE_SYSTEM_READONLY;
+
+Microsoft::WRL::ComPtr<IAccessible> AccessibleOf(HWND control) {
+    Microsoft::WRL::ComPtr<IAccessible> object;
+    if (FAILED(::AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, &object))) object.Reset();
+    return object;
+}
+
+VARIANT Self() {
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+std::string Utf8(const wchar_t* text) {
+    char bytes[1024] = {};
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+
+std::string Read(HRESULT result, BSTR& text) {
+    std::string read = SUCCEEDED(result) && text ? Utf8(text) : "";
+    ::SysFreeString(text);
+    return read;
+}
+
+long Number(HRESULT result, const VARIANT& value) { return SUCCEEDED(result) && value.vt == VT_I4 ? value.lVal : -1; }
+
+} // namespace
+
+std::string Utf8Text(const std::wstring& text) { return Utf8(text.c_str()); }
+
+std::string WizardWindow::Accessible(int id) const {
+    const auto object = AccessibleOf(Item(id));
+    if (!object) return "no accessible object";
+    VARIANT role = {}, state = {};
+    BSTR name = nullptr, action = nullptr;
+    const long roleNumber = Number(object->get_accRole(Self(), &role), role);
+    const std::string nameText = Read(object->get_accName(Self(), &name), name);
+    const long stateBits = Number(object->get_accState(Self(), &state), state) & kToldStates;
+    const std::string actionText = Read(object->get_accDefaultAction(Self(), &action), action);
+    char stateText[16];
+    ::wsprintfA(stateText, "0x%lx", stateBits);
+    return "role " + std::to_string(roleNumber) + ", name '" + nameText + "', state " + stateText + ", action '" +
+           actionText + "'";
+}
+
+bool WizardWindow::DoDefaultAction(int id) const {
+    const auto object = AccessibleOf(Item(id));
+    return object && SUCCEEDED(object->accDoDefaultAction(Self()));
+}
+
 void WizardWindow::Click(int id) const {
     const RECT place = Place(id);
     const POINT centre = test::ScreenPoint(hwnd_, POINT{place.left + place.right / 2, place.top + place.bottom / 2});
@@ -74,6 +134,32 @@ void WizardWindow::Click(int id) const {
     }, 5000);
     test::MouseDown(centre);
     test::MouseUp(centre);
+}
+
+void WizardWindow::Press(WORD key, WORD modifier) const {
+    test::WaitFor([&] {
+        if (::GetForegroundWindow() == hwnd_) return true;
+        ::SetForegroundWindow(hwnd_);
+        return false;
+    }, 5000);
+    test::PressKey(key, modifier);
+}
+
+HWND WizardWindow::Focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(hwnd_, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+std::string WizardWindow::FocusFault() const {
+    HWND focus = Focus();
+    if (!Exists() || focus == hwnd_) return "";
+    if (!focus) return "nowhere; ";
+    const std::string control = "control " + std::to_string(::GetDlgCtrlID(focus));
+    if (::GetParent(focus) != hwnd_) return "outside the wizard; ";
+    if (!::IsWindowVisible(focus)) return control + " hidden; ";
+    if (!::IsWindowEnabled(focus)) return control + " disabled; ";
+    return "";
 }
 
 HWND WaitForWindow(DWORD processId, const std::wstring& title, DWORD timeoutMs) {

@@ -39,8 +39,22 @@ public:
     // Pixels inside the window's region.
     long RegionArea() const;
 
+    // What a screen reader reads of the control through its accessible
+    // object: "role R, name 'N', state S, action 'A'", the state masked
+    // to the bits the wizard's controls tell.
+    std::string Accessible(int id) const;
+    // The accessible object's default action (accDoDefaultAction).
+    bool DoDefaultAction(int id) const;
+
     // A real click at the centre of the control.
     void Click(int id) const;
+    // A real key stroke, once the wizard is the foreground window.
+    void Press(WORD key, WORD modifier = 0) const;
+    // The window that has the keyboard focus in the wizard's thread.
+    HWND Focus() const;
+    // What is wrong with the focus: nothing ("") while it is on the wizard
+    // itself or on one of its visible, enabled controls.
+    std::string FocusFault() const;
 
 private:
     HWND hwnd_;
@@ -48,6 +62,9 @@ private:
 
 // The process's visible top-level window of that title, polled for with a deadline.
 HWND WaitForWindow(DWORD processId, const std::wstring& title, DWORD timeoutMs = 30000);
+
+// UTF-8, as Accessible reports names.
+std::string Utf8Text(const std::wstring& text);
 
 // A string of a language module, read as data.
 std::wstring ModuleText(const std::wstring& modulePath, UINT id);
