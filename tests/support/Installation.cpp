@@ -137,7 +137,8 @@ void Installation::RemoveAll() const {
     ::DeleteFileW(desktopLink.c_str());
     ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, uninstallKey.c_str());
     ::SHDeleteValueW(HKEY_LOCAL_MACHINE, (CurrentVersionKey() + L"Run").c_str(), appName.c_str());
-    DeleteCompatMarksContaining(tag);
+    // The marks of its programs (the uninstaller marks itself too).
+    DeleteCompatMarksContaining(installDir + L"\\");
     // The event source, where this installation registered it.
     const wchar_t source[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Arrayvane Setup";
     wchar_t file[1024] = {};
