@@ -347,7 +347,9 @@ TEST_F(CdInstallTest, InstallReinstallAndUninstallFromAReadOnlyCdLeaveNothing) {
     ASSERT_EQ(0, SilentInstall());
     for (const std::wstring& file : FilesUnder(installDir_)) EXPECT_FALSE(ReadOnly(file)) << test::Narrow(file);
     InstallWithWizard();
-    EXPECT_TRUE(test::FileExists(Installed(L"KXRaidSetup.exe")));
+    // Its Finish starts the application; the reinstall takes it down once
+    // its window is there (a program still starting holds its files).
+    EXPECT_TRUE(test::WaitFor([&] { return ApplicationWindow() != nullptr; }));
     ASSERT_EQ(0, SilentInstall());
     Uninstall(true);
     ExpectRemoved();
