@@ -154,12 +154,16 @@ HWND WizardWindow::Focus() const {
 std::string WizardWindow::FocusFault() const {
     HWND focus = Focus();
     if (!Exists() || focus == hwnd_) return "";
-    if (!focus) return "nowhere; ";
+    std::string fault;
     const std::string control = "control " + std::to_string(::GetDlgCtrlID(focus));
-    if (::GetParent(focus) != hwnd_) return "outside the wizard; ";
-    if (!::IsWindowVisible(focus)) return control + " hidden; ";
-    if (!::IsWindowEnabled(focus)) return control + " disabled; ";
-    return "";
+    if (!focus) fault = "nowhere; ";
+    else if (::GetParent(focus) != hwnd_) fault = "outside the wizard; ";
+    else if (!::IsWindowVisible(focus)) fault = control + " hidden; ";
+    else if (!::IsWindowEnabled(focus)) fault = control + " disabled; ";
+    // The wizard may move the focus off a control and then disable it
+    // between the two looks: only a focus that stays where it is wrong is
+    // a fault.
+    return Focus() == focus ? fault : "";
 }
 
 HWND WaitForWindow(DWORD processId, const std::wstring& title, DWORD timeoutMs) {
