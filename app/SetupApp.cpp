@@ -13,6 +13,7 @@
 #include "engine/Messages.h"
 #include "engine/Platform.h"
 #include "engine/SelfDeleteScript.h"
+#include "engine/Transaction.h"
 #include "engine/Uninstall.h"
 #include "wizard/WizardDialog.h"
 
@@ -72,6 +73,9 @@ bool SetupApp::InitInstance() {
     if (IsNt6) MarkCompatibilityPersisted(programPath);
 
     ReadSetupConfig(sourceDir, config_);
+    // A run killed half-way left a journal: the earlier installation goes
+    // back in place before this run does its own job.
+    RecoverInterruptedInstall(config_);
 
     switch (mode_) {
     case RunMode::SilentInstall:

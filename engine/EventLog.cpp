@@ -6,9 +6,9 @@
 
 const wchar_t kEventSource[] = L"Arrayvane Setup";
 
-namespace {
+const wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Arrayvane Setup";
 
-const wchar_t kSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Arrayvane Setup";
+namespace {
 
 void Report(WORD type, DWORD id, WORD count, const wchar_t** strings) {
     HANDLE log = ::RegisterEventSourceW(nullptr, kEventSource);
@@ -53,11 +53,16 @@ void ReportRunEndEvent(const wchar_t* product, const wchar_t* version, bool unin
            succeeded ? MSG_RUN_SUCCEEDED : MSG_RUN_FAILED, 4, strings);
 }
 
+void ReportRollbackEvent(const wchar_t* product, bool earlierInstallation) {
+    const wchar_t* strings[] = {product};
+    Report(EVENTLOG_WARNING_TYPE, earlierInstallation ? MSG_INSTALL_RESTORED : MSG_INSTALL_UNDONE, 1, strings);
+}
+
 bool RegisterEventLogSource(const SetupConfig& config) {
     wchar_t messageFile[kPathChars];
     fw::RegKey key;
     if (!MessageFileOf(config, messageFile) ||
-        key.Create(HKEY_LOCAL_MACHINE, kSourceKey, KEY_WRITE) != ERROR_SUCCESS) {
+        key.Create(HKEY_LOCAL_MACHINE, kEventSourceKey, KEY_WRITE) != ERROR_SUCCESS) {
         return false;
     }
     // REG_SZ, not REG_EXPAND_SZ: a "%" in the folder's name is not a variable.
@@ -74,12 +79,12 @@ void RemoveEventLogSource(const SetupConfig& config) {
     {
         fw::RegKey key;
         DWORD type = 0, bytes = sizeof registered - sizeof(wchar_t);
-        if (key.Open(HKEY_LOCAL_MACHINE, kSourceKey, KEY_READ) != ERROR_SUCCESS ||
+        if (key.Open(HKEY_LOCAL_MACHINE, kEventSourceKey, KEY_READ) != ERROR_SUCCESS ||
             ::RegQueryValueExW(key.Get(), L"EventMessageFile", nullptr, &type, reinterpret_cast<BYTE*>(registered),
                                &bytes) != ERROR_SUCCESS ||
             ::lstrcmpiW(registered, messageFile) != 0) {
             return;
         }
     }
-    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSourceKey);
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
 }

@@ -22,6 +22,13 @@ const wchar_t* RunName(bool uninstall, bool silent);
 // The value in decimal digits.
 void DecimalText(DWORD value, wchar_t (&out)[11]);
 
+// After a failed install was undone: the earlier installation is back,
+// or (a first install) nothing of it is left.
+void ReportRollbackEvent(const wchar_t* product, bool earlierInstallation);
+
+// The source's key under HKEY_LOCAL_MACHINE.
+extern const wchar_t kEventSourceKey[];
+
 // Registers the source with the installed uninstaller as its message file.
 bool RegisterEventLogSource(const SetupConfig& config);
 // Removes the source if it is this installation's (another installation of

@@ -4,6 +4,7 @@
 
 #include "engine/Compat.h"
 #include "engine/FileTables.h"
+#include "engine/InstallFiles.h"
 #include "engine/InstallFolder.h"
 #include "engine/Messages.h"
 #include "engine/EventLog.h"
@@ -12,52 +13,9 @@
 #include "engine/Process.h"
 #include "engine/Registry.h"
 #include "engine/Shortcuts.h"
+#include "engine/Transaction.h"
 
 namespace {
-
-// Copies over an existing file. A path that would not fit is a failed copy.
-// What is installed must be replaceable and removable: the copy of a
-// read-only file (from a CD) is made writable, and so is a read-only file
-// an earlier install left in its place.
-bool CopyOver(bool sourceFits, const wchar_t* source, bool targetFits, const wchar_t* target) {
-    if (!sourceFits || !targetFits) return false;
-    MakeWritable(target);
-    if (!::CopyFileW(source, target, FALSE)) return false;
-    MakeWritable(target);
-    return true;
-}
-
-void CreateFolders(const SetupConfig& config, const wchar_t* uninstallDir) {
-    if (!PathExists(config.InstallDir)) {
-        ::CreateDirectoryW(config.InstallDir, nullptr);
-        ::CreateDirectoryW(uninstallDir, nullptr);
-    } else if (!PathExists(uninstallDir)) {
-        ::CreateDirectoryW(uninstallDir, nullptr);
-    }
-}
-
-// The installer, its setup.ini and the language modules into Uninstall.
-// True when the installer itself was copied.
-bool CopyUninstaller(const wchar_t* sourceDir, const SetupConfig& config) {
-    wchar_t from[kPathChars], to[kPathChars];
-    bool copied = CopyOver(FormatPath(from, L"%s%s", sourceDir, L"setup.exe"), from,
-                           FormatPath(to, L"%s\\%s\\%s", config.InstallDir, L"Uninstall", L"setup.exe"), to);
-    CopyOver(FormatPath(from, L"%s%s", sourceDir, L"setup.ini"), from,
-             FormatPath(to, L"%s\\%s\\%s", config.InstallDir, L"Uninstall", L"setup.ini"), to);
-    for (int i = 0; i < kInstalledLanguageModules; ++i) {
-        const wchar_t* module = LanguageModuleTable[i];
-        CopyOver(FormatPath(from, L"%s%s", sourceDir, module), from,
-                 FormatPath(to, L"%s\\%s\\%s", config.InstallDir, L"Uninstall", module), to);
-    }
-    return copied;
-}
-
-// A file of the medium's Application folder into InstallDir.
-bool CopyApplicationFile(const wchar_t* sourceDir, const SetupConfig& config, const wchar_t* name) {
-    wchar_t from[kPathChars], to[kPathChars];
-    return CopyOver(FormatPath(from, L"%s%s\\%s", sourceDir, L"Application", name), from,
-                    FormatPath(to, L"%s\\%s", config.InstallDir, name), to);
-}
 
 // What the install needs from the medium, looked at before anything is
 // written: the installer under its own name and the English language
@@ -69,27 +27,52 @@ bool MediumComplete(const wchar_t* sourceDir, const SetupConfig& config) {
     for (const wchar_t* name : {L"setup.exe", LanguageModuleTable[0]}) {
         if (!FormatPath(path, L"%s%s", sourceDir, name) || !PathExists(path)) return false;
     }
-    for (const auto& entry : ImageFileTable) {
-        if (!FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", entry)) return false;
+    InstallFile files[kInstallFileCount];
+    ListInstallFiles(config, files);
+    for (const InstallFile& file : files) {
+        if (!SourcePathOf(sourceDir, file, path)) return false;
     }
-    return FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", kServiceTool) &&
-           FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", L"mingwm10.dll") &&
-           FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", config.APPFileName) &&
-           PathExists(path);
+    return FormatPath(path, L"%s%s\\%s", sourceDir, L"Application", config.APPFileName) && PathExists(path);
 }
 
-void CopyImages(const wchar_t* sourceDir, const SetupConfig& config) {
-    wchar_t images[kPathChars];
-    if (FormatPath(images, L"%s\\Images", config.InstallDir)) ::CreateDirectoryW(images, nullptr);
+void CreateFolders(const SetupConfig& config) {
+    wchar_t path[kPathChars];
+    for (const wchar_t* folder : InstallFolders) {
+        if (FormatPath(path, L"%s\\%s", config.InstallDir, folder) && !PathExists(path))
+            ::CreateDirectoryW(path, nullptr);
+    }
+}
+
+// Every file of the copy table that applies; the first that cannot be put
+// in place (a full disk, a file held by another program, a medium that
+// cannot be read) fails the install.
+bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config) {
+    CreateFolders(config);
     bool present[kImageFileCount];
     FindMediumImages(sourceDir, present);
-    for (int i = 0; i < kImageFileCount; ++i) {
-        // Images the medium lacks are skipped without a word.
-        if (present[i]) CopyApplicationFile(sourceDir, config, ImageFileTable[i]);
+    InstallFile files[kInstallFileCount];
+    ListInstallFiles(config, files);
+    int image = 0;  // the images come in the table's order
+    for (const InstallFile& file : files) {
+        const bool onMedium = file.when != CopyWhen::IfOnMedium || present[image++];
+        if (!IsCopied(file, IsNt6, onMedium)) continue;
+        wchar_t from[kPathChars], to[kPathChars];
+        if (!SourcePathOf(sourceDir, file, from) || !TargetPathOf(config.InstallDir, file, to) ||
+            !PlaceFile(from, to)) {
+            ShowFailure(file.targetFolder[0] ? L"Fail to copy the uninstaller!"
+                                             : L"Fail to copy the application files!");
+            return false;
+        }
     }
+    return true;
 }
 
+// Links made anew; the ones they replace are kept for a rollback.
 void MakeShortcuts(const SetupConfig& config, const wchar_t* applicationPath) {
+    ShortcutPaths links;
+    if (FindShortcutPaths(config.AppName, links)) {
+        for (const wchar_t* link : {links.desktopLink, links.applicationLink, links.uninstallLink}) KeepAside(link);
+    }
     CreateDesktopShortcut(applicationPath, config.AppName);
     CreateGroupShortcut(config.AppName, applicationPath, config.AppName, nullptr);
     wchar_t uninstaller[kPathChars];
@@ -97,43 +80,31 @@ void MakeShortcuts(const SetupConfig& config, const wchar_t* applicationPath) {
         CreateGroupShortcut(config.AppName, uninstaller, L"Uninstall", L"delpkg");
 }
 
-struct CopyOutcome {
-    bool filesCopied;   // the uninstaller and the application are in place
-    bool registered;    // the registry entries were written
-};
-
-CopyOutcome CopyAndRegister(const wchar_t* sourceDir, const SetupConfig& config) {
-    wchar_t uninstallDir[kPathChars];
-    if (FormatPath(uninstallDir, L"%s\\%s", config.InstallDir, L"Uninstall")) CreateFolders(config, uninstallDir);
-
-    // Without its uninstaller an installation could not be removed again:
-    // no uninstall entry may name a missing one, so nothing more is done.
-    if (!CopyUninstaller(sourceDir, config)) {
-        ShowFailure(L"Fail to copy the uninstaller!");
-        return {false, false};
-    }
-    wchar_t from[kPathChars], to[kPathChars];
-    CopyOver(FormatPath(from, L"%s%s", sourceDir, L"setup.ini"), from,
-             FormatPath(to, L"%s\\%s", config.InstallDir, L"setup.ini"), to);
-    CopyApplicationFile(sourceDir, config, L"mingwm10.dll");
-    bool copied = CopyApplicationFile(sourceDir, config, config.APPFileName);
-    CopyImages(sourceDir, config);
-    if (IsNt6) CopyApplicationFile(sourceDir, config, kServiceTool);
-
-    // The entries come even after a failed copy: the uninstaller is in
-    // place, and its entry lets the user remove what was copied.
-    bool registered = WriteRegistryEntries(config);
+// The steps after the old product was taken down. `serviceStarted` tells a
+// rollback that a new service may be registered.
+bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& serviceStarted) {
+    if (!CopyInstallFiles(sourceDir, config)) return false;
     // Event Viewer finds the texts of the product's events in the uninstaller.
-    if (registered) RegisterEventLogSource(config);
-    if (!copied) ShowFailure(L"Fail to copy the application files!");
-    return {copied, registered};
+    RegisterEventLogSource(config);
+    wchar_t applicationPath[kPathChars];
+    if (!FormatPath(applicationPath, L"%s\\%s", config.InstallDir, config.APPFileName)) return false;
+    fw::Handle tool;
+    if (IsNt6) {
+        tool = StartServiceRegistration(config.InstallDir);
+        if (!tool.IsValid()) return false;
+        serviceStarted = true;
+    }
+    // The tool registers the service while the shortcuts are made.
+    MakeShortcuts(config, applicationPath);
+    if (IsNt6 && !FinishServiceRegistration(tool)) return false;
+    if (IsNt6) MarkCompatibilityPersisted(applicationPath);
+    return true;
 }
 
 } // namespace
 
 bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config) {
-    CopyOutcome outcome = CopyAndRegister(sourceDir, config);
-    return outcome.filesCopied && outcome.registered;
+    return CopyFiles(sourceDir, config) && WriteRegistryEntries(config);
 }
 
 bool InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
@@ -142,26 +113,23 @@ bool InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
         ShowFailure(L"Fail to read the installation files!");
         return false;
     }
-
-    wchar_t serviceTool[kPathChars];
-    if (IsNt6 && FormatPath(serviceTool, L"%s\\%s", config.InstallDir, kServiceTool) &&
-        PathExists(serviceTool)) {
-        StopAndRemoveService(config.InstallDir);
+    const Journal before = NoteStateBefore(config);
+    if (!WriteJournal(config.InstallDir, before)) {
+        ShowFailure(L"Fail to write to the installation folder!");
+        return false;
     }
+    if (before.serviceBefore) StopAndRemoveService(config.InstallDir);
     CloseRunningApplication(config.AppName);
 
-    // A failed copy has been reported; a service or shortcuts for an
-    // application that is not there would only point at nothing. A failed
-    // registry write has been reported too, and the install goes on.
-    const CopyOutcome outcome = CopyAndRegister(sourceDir, config);
-    if (!outcome.filesCopied) return false;
-    if (IsNt6 && !RegisterService(config.InstallDir)) return false;
-
-    wchar_t applicationPath[kPathChars];
-    if (!FormatPath(applicationPath, L"%s\\%s", config.InstallDir, config.APPFileName)) return false;
-    MakeShortcuts(config, applicationPath);
-    if (IsNt6) MarkCompatibilityPersisted(applicationPath);
-    return outcome.registered;
+    bool serviceStarted = false;
+    if (RunInstallSteps(sourceDir, config, serviceStarted)) {
+        CommitInstall(config.InstallDir, before);
+        return true;
+    }
+    // The failure has been reported; the machine goes back to how it was.
+    RollBackInstall(config.InstallDir, before, serviceStarted);
+    ReportRollbackEvent(config.AppName, HadInstallation(before));
+    return false;
 }
 
 int SilentInstall(const wchar_t* sourceDir) {

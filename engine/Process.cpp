@@ -21,18 +21,25 @@ constexpr DWORD kToolEndMs = 30000;
 // bound a hung application would hold the install for ever.
 constexpr UINT kCloseAnswerMs = 5000;
 
+const wchar_t kServiceFailure[] = L"Fail to install the service!";
+
 fw::Handle RunServiceTool(const wchar_t* installDir, const wchar_t* args) {
     wchar_t commandLine[kPathChars];
     if (!ComposeCommandLine(commandLine, kPathChars, installDir, kServiceTool, args)) return {};
     return RunProgram(commandLine, kShown);
 }
 
-// Lets the tool finish its command (within a bound) before the pause: a
-// service still stopping holds its files, which the next step replaces or
-// deletes.
-void RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args) {
-    fw::Handle tool = RunServiceTool(installDir, args);
-    if (tool.IsValid()) ::WaitForSingleObject(tool.Get(), kToolEndMs);
+// A tool that has not ended by the bound is ended: it would hold its own
+// file, which the install replaces or puts back.
+bool EndedWithSuccess(const fw::Handle& tool) {
+    if (!tool.IsValid()) return false;
+    if (::WaitForSingleObject(tool.Get(), kToolEndMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(tool.Get(), ERROR_TIMEOUT);
+        ::WaitForSingleObject(tool.Get(), kToolEndMs);
+        return false;
+    }
+    DWORD code = 1;
+    return ::GetExitCodeProcess(tool.Get(), &code) && code == 0;
 }
 
 } // namespace
@@ -61,6 +68,13 @@ fw::Handle RunProgram(wchar_t* commandLine, int show) {
     return fw::Handle(info.hProcess);
 }
 
+// Lets the tool finish its command (within a bound) before the pause: a
+// service still stopping holds its files, which the next step replaces or
+// deletes.
+bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args) {
+    return EndedWithSuccess(RunServiceTool(installDir, args));
+}
+
 void StopAndRemoveService(const wchar_t* installDir) {
     RunServiceToolToEnd(installDir, L"-k");
     ::Sleep(kSettleMs);
@@ -68,10 +82,21 @@ void StopAndRemoveService(const wchar_t* installDir) {
     ::Sleep(kSettleMs);
 }
 
+fw::Handle StartServiceRegistration(const wchar_t* installDir) {
+    fw::Handle tool = RunServiceTool(installDir, L"-i");
+    if (!tool.IsValid()) ShowFailure(kServiceFailure);
+    return tool;
+}
+
+bool FinishServiceRegistration(const fw::Handle& tool) {
+    if (EndedWithSuccess(tool)) return true;
+    ShowFailure(kServiceFailure);
+    return false;
+}
+
 int RegisterService(const wchar_t* installDir) {
-    if (RunServiceTool(installDir, L"-i").IsValid()) return 1;
-    ShowFailure(L"Fail to install the service!");
-    return 0;
+    fw::Handle tool = StartServiceRegistration(installDir);
+    return tool.IsValid() && FinishServiceRegistration(tool) ? 1 : 0;
 }
 
 void CloseRunningApplication(const wchar_t* appName) {

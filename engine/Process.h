@@ -26,9 +26,22 @@ void SetProcessCreator(ProcessCreator creator);
 // 1000 ms. Failures to start the tool are ignored.
 void StopAndRemoveService(const wchar_t* installDir);
 
-// Runs the tool with "-i". Returns 1 if its process was created; otherwise
-// shows "Fail to install the service!" and returns 0.
+// Starts the tool with "-i". Empty, after "Fail to install the service!",
+// when it cannot be started.
+fw::Handle StartServiceRegistration(const wchar_t* installDir);
+
+// Waits, within the tool's bound, for a started "-i" to end. True when it
+// ended with exit code 0; otherwise shows "Fail to install the service!"
+// (a tool that does not end in time is ended first).
+bool FinishServiceRegistration(const fw::Handle& tool);
+
+// Both: 1 when the tool registered the service, 0 (with the message) when
+// it could not be started, failed or did not end in time.
 int RegisterService(const wchar_t* installDir);
+
+// Runs the tool with `args` and waits, within its bound, for it to end.
+// True when it ended with exit code 0.
+bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args);
 
 // Asks the top-level window titled exactly appName (if any) to close, then
 // gives it 1000 ms. A window that does not answer costs a bounded wait.

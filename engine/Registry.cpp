@@ -2,12 +2,12 @@
 
 #include "engine/Messages.h"
 #include "engine/Platform.h"
+#include "engine/Transaction.h"
 #include "framework/Handle.h"
 #include "framework/RegKey.h"
 
 namespace {
 
-constexpr size_t kKeyPathChars = 1024;
 // A program path in quotes and a few short argument words after it.
 constexpr size_t kCommandChars = kPathChars + 24;
 
@@ -30,17 +30,25 @@ bool ComposeCommand(wchar_t (&command)[N], const wchar_t* program, const wchar_t
     return FormatPath(command, L"\"%s\" %s", program, argument);
 }
 
-bool ComposeUninstallKey(const SetupConfig& config, wchar_t (&keyPath)[kKeyPathChars]) {
+} // namespace
+
+bool UninstallKeyPath(const SetupConfig& config, wchar_t (&keyPath)[kKeyPathChars]) {
     // The key is named by the folder; an empty or compound name would reach
     // the Uninstall key itself or another program's entry.
     return IsPlainName(config.APPFolderName) &&
            FormatPath(keyPath, L"%sUninstall\\%s", RegistryKeyPrefix(IsWow64), config.APPFolderName);
 }
 
+bool RunKeyPath(wchar_t (&keyPath)[kKeyPathChars]) {
+    return FormatPath(keyPath, L"%sRun", RegistryKeyPrefix(IsWow64));
+}
+
+namespace {
+
 void WriteRunValue(const SetupConfig& config) {
     wchar_t keyPath[kKeyPathChars];
     fw::RegKey run;
-    if (!FormatPath(keyPath, L"%sRun", RegistryKeyPrefix(IsWow64)) ||
+    if (!RunKeyPath(keyPath) ||
         run.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_WRITE) != ERROR_SUCCESS) {
         return;
     }
@@ -85,7 +93,8 @@ unsigned long long FolderBytes(const wchar_t* folder, int depth) {
             if (!dots && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
                 FormatPath(sub, L"%s\\%s", folder, found.cFileName))
                 bytes += FolderBytes(sub, depth + 1);
-        } else {
+        } else if (!IsTransactionName(found.cFileName)) {
+            // The files an install keeps aside until it is done are not the product's.
             bytes += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         }
     } while (::FindNextFileW(search.Get(), &found));
@@ -157,7 +166,7 @@ const wchar_t* RegistryKeyPrefix(int wow64) {
 
 bool WriteRegistryEntries(const SetupConfig& config) {
     wchar_t keyPath[kKeyPathChars];
-    if (!config.InstallDir[0] || !ComposeUninstallKey(config, keyPath)) return false;
+    if (!config.InstallDir[0] || !UninstallKeyPath(config, keyPath)) return false;
     if (!IsNt6) WriteRunValue(config);
     return WriteUninstallEntry(config, keyPath);
 }
@@ -171,6 +180,6 @@ void RemoveRegistryEntries(const SetupConfig& config) {
 bool UninstallEntryExists(const SetupConfig& config) {
     wchar_t keyPath[kKeyPathChars];
     fw::RegKey key;
-    return ComposeUninstallKey(config, keyPath) &&
+    return UninstallKeyPath(config, keyPath) &&
            key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) == ERROR_SUCCESS;
 }

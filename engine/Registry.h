@@ -7,6 +7,13 @@
 // else "SOFTWARE\Microsoft\Windows\CurrentVersion\".
 const wchar_t* RegistryKeyPrefix(int wow64);
 
+constexpr size_t kKeyPathChars = 1024;
+
+// The uninstall entry's key under HKEY_LOCAL_MACHINE, and the Run key.
+// False when it cannot be composed (a folder name that is not plain).
+bool UninstallKeyPath(const SetupConfig& config, wchar_t (&keyPath)[kKeyPathChars]);
+bool RunKeyPath(wchar_t (&keyPath)[kKeyPathChars]);
+
 // Writes the uninstall entry and, before NT 6, the Run value under
 // HKEY_LOCAL_MACHINE, showing the "Fail to write the ... registry key!"
 // messages. Returns true when the uninstall entry was created and its

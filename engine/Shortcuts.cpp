@@ -85,3 +85,9 @@ void DeleteGroupShortcut(const wchar_t* groupName, const wchar_t* linkName, bool
     // Fails, and keeps the folder, while the user's own files are in it.
     if (removeFolder) ::RemoveDirectoryW(folder);
 }
+
+bool FindShortcutPaths(const wchar_t* appName, ShortcutPaths& out) {
+    return DesktopLinkPath(appName, out.desktopLink) &&
+           GroupPaths(appName, appName, out.group, out.applicationLink) &&
+           GroupPaths(appName, L"Uninstall", out.group, out.uninstallLink);
+}

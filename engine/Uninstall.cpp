@@ -1,7 +1,7 @@
 #include "engine/Uninstall.h"
 
 #include "engine/EventLog.h"
-#include "engine/FileTables.h"
+#include "engine/InstallFiles.h"
 #include "engine/InstallFolder.h"
 #include "engine/Platform.h"
 #include "engine/Process.h"
@@ -26,12 +26,19 @@ bool ApplicationRemains(const SetupConfig& config) {
 } // namespace
 
 void DeleteInstalledFiles(const SetupConfig& config) {
-    DeleteInstalled(config, L"mingwm10.dll");
-    DeleteInstalled(config, config.APPFileName);
+    // The files the install placed in InstallDir; the Uninstall folder goes
+    // with the script, once the uninstaller has ended.
+    InstallFile files[kInstallFileCount];
+    ListInstallFiles(config, files);
+    for (const InstallFile& file : files) {
+        if (!file.targetFolder[0] && (file.when != CopyWhen::Nt6Only || IsNt6)) DeleteInstalled(config, file.name);
+    }
+    // The application's settings.
     DeleteInstalled(config, L"Cfg.KX");
-    DeleteInstalled(config, L"setup.ini");
-    for (const auto& entry : ImageFileTable) DeleteInstalled(config, entry);
-    if (IsNt6) DeleteInstalled(config, kServiceTool);
+    // Empty now, unless a user's own file is in it: then it stays, and so
+    // does InstallDir.
+    wchar_t images[kPathChars];
+    if (FormatPath(images, L"%s\\%s", config.InstallDir, L"Images")) ::RemoveDirectoryW(images);
     // While the application stays (a file that could not be deleted), so
     // does its entry: with it and the uninstaller the user can try again.
     if (!ApplicationRemains(config)) RemoveRegistryEntries(config);

@@ -7,9 +7,9 @@
 // True when the application executable and the uninstall entry are gone.
 bool UninstallApplication(const SetupConfig& config);
 
-// Deletes the installed files (not the Images folder, the Uninstall folder
-// or InstallDir itself), then the registry entries, unless the application
-// executable could not be deleted.
+// Deletes the installed files and the emptied Images folder (not the
+// Uninstall folder or InstallDir itself), then the registry entries, unless
+// the application executable could not be deleted.
 void DeleteInstalledFiles(const SetupConfig& config);
 
 // The uninstall without any window, from the uninstaller in sourceDir

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 
 #include "standins/common/CommandLog.h"
@@ -31,6 +32,31 @@ void ActSlowlyWhenAsked() {
     if (length > 0 && length < 16) ::Sleep(static_cast<DWORD>(std::wcstoul(delay, nullptr, 10)));
 }
 
+// A test marks a copy of the tool by appending one of these to its file:
+// that copy's "-i" then fails, or never ends, as a broken tool would.
+enum class Fault { None, InstallFails, InstallHangs };
+
+Fault MarkedFault() {
+    wchar_t path[MAX_PATH];
+    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return Fault::None;
+    HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Fault::None;
+    char tail[32] = {};
+    DWORD read = 0;
+    if (::SetFilePointer(file, -static_cast<LONG>(sizeof tail - 1), nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
+        ::ReadFile(file, tail, sizeof tail - 1, &read, nullptr);
+    ::CloseHandle(file);
+    auto endsWith = [&](const char* marker) {
+        const DWORD size = static_cast<DWORD>(std::strlen(marker));
+        return read >= size && std::memcmp(tail + read - size, marker, size) == 0;
+    };
+    if (endsWith("AV-FAULT:install-fails")) return Fault::InstallFails;
+    if (endsWith("AV-FAULT:install-hangs")) return Fault::InstallHangs;
+    return Fault::None;
+}
+
 } // namespace
 
 // Windowless, and without user32 at all: a service that loads it waits for
@@ -43,5 +69,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
     Command command = __argc == 2 ? FindCommand(__wargv[1]) : nullptr;
     if (!command) return kExitUsage;
     ActSlowlyWhenAsked();
+    if (command == &InstallService) {
+        switch (MarkedFault()) {
+        case Fault::InstallFails: return kExitFailed;
+        case Fault::InstallHangs: ::Sleep(INFINITE); break;
+        case Fault::None: break;
+        }
+    }
     return command() ? kExitOk : kExitFailed;
 }

@@ -1,0 +1,51 @@
+#pragma once
+#include "engine/Journal.h"
+#include "engine/SetupConfig.h"
+
+// An install either completes or leaves the machine as it found it. Before
+// its first change it writes a journal of what was there into the
+// installation folder; each file it replaces is kept aside under a name of
+// ours in the same folder (a rename: fast, and on the same volume); when
+// everything is in place the kept files and the journal go. A failed step
+// puts everything back from the journal, and so does the next run of
+// setup.exe when this one was killed half-way.
+
+// Names of ours beside a file being replaced: its new copy until it moves
+// in, the file it replaces until the install has done its job.
+extern const wchar_t kNewCopySuffix[];  // ".avsetup-new"
+extern const wchar_t kKeptSuffix[];     // ".avsetup-old"
+// True for a name the transaction makes: a new or kept copy, the journal.
+bool IsTransactionName(const wchar_t* name);
+
+// What the install is about to change, as it is now: its folders, files,
+// shortcuts, registry entries and whether an earlier service exists.
+Journal NoteStateBefore(const SetupConfig& config);
+
+// Writes the journal into InstallDir (made first when missing), once, to
+// the disk. False when it cannot; then nothing else has been changed.
+bool WriteJournal(const wchar_t* installDir, const Journal& journal);
+
+// Puts `source` at `target`: copies it beside the target, keeps the file it
+// replaces aside, then moves the copy in. False, with the error of the step
+// that failed as the last error, when any step fails.
+bool PlaceFile(const wchar_t* source, const wchar_t* target);
+
+// Keeps an existing file aside before it is made anew (a shortcut). True
+// when nothing is there or it was moved.
+bool KeepAside(const wchar_t* path);
+
+// The install did its job: the kept files and the journal go.
+void CommitInstall(const wchar_t* installDir, const Journal& journal);
+
+// Undoes the install in reverse order: takes down a service it may have
+// registered, removes what it added, puts every kept file back, restores the
+// registry entries, registers and starts the earlier service again, and
+// removes the folders it made.
+void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService);
+
+// True when the journal lists an earlier installation's files.
+bool HadInstallation(const Journal& journal);
+
+// At start-up, before anything else: a journal left by a run that was
+// killed puts the earlier installation back. True when there was one.
+bool RecoverInterruptedInstall(const SetupConfig& config);

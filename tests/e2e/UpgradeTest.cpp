@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+
+#include "engine/Install.h"
+#include "engine/Messages.h"
+#include "engine/Platform.h"
+#include "engine/Registry.h"
+#include "tests/support/EventChannel.h"
+#include "tests/support/Installation.h"
+#include "tests/support/TestSupport.h"
+
+// An install either ends complete or leaves the machine as it was: each
+// test installs version 1 of a product of its own, then version 2 from a
+// second medium (every file marked, Version 2.00.00) that fails at one step.
+namespace {
+
+constexpr DWORD kRestored = 0x80000004;  // the earlier installation was put back
+constexpr DWORD kUndone = 0x80000005;    // a first install left nothing
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void AppendBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::app);
+    out << bytes;
+    ASSERT_TRUE(out.good()) << test::Narrow(path);
+}
+
+// Size and a hash of a file's bytes: enough to tell two versions apart
+// without printing megabytes when they differ.
+std::string Digest(const std::string& bytes) {
+    unsigned long long hash = 1469598103934665603ull;
+    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+    return std::to_string(bytes.size()) + ":" + std::to_string(hash);
+}
+
+// Every file under `folder` (its sub-folders' too), by path, with its digest.
+void AddFiles(const std::wstring& folder, std::map<std::wstring, std::string>& out) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out[path + L"\\"] = "folder";
+            AddFiles(path, out);
+        } else {
+            out[path] = Digest(ReadBytes(path));
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+void AddValues(const std::wstring& key, const wchar_t* only, std::map<std::wstring, std::string>& out) {
+    HKEY handle;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        BYTE data[2048];
+        DWORD chars = 256, type = 0, bytes = sizeof data;
+        if (::RegEnumValueW(handle, index, name, &chars, nullptr, &type, data, &bytes) != ERROR_SUCCESS) break;
+        if (only && ::lstrcmpiW(only, name) != 0) continue;
+        out[key + L"|" + name] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), bytes);
+    }
+    ::RegCloseKey(handle);
+}
+
+int RunSilent(const std::wstring& medium, const wchar_t* exe = L"setup.exe") {
+    test::Process setup(L"\"" + medium + L"\\" + exe + L"\" s");
+    return setup.Wait(120000);
+}
+
+std::wstring DisplayVersion(const test::Installation& product) {
+    wchar_t data[64] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    ::SHGetValueW(HKEY_LOCAL_MACHINE, product.uninstallKey.c_str(), L"DisplayVersion", nullptr, data, &size);
+    return data;
+}
+
+// What the tests compare before and after a failed run: the installation's
+// files, its links, its registry entries and its service.
+using MachineState = std::map<std::wstring, std::string>;
+
+const wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Arrayvane Setup";
+
+MachineState StateOf(const test::Installation& product) {
+    MachineState state;
+    AddFiles(product.installDir, state);
+    AddFiles(product.group, state);
+    if (test::FileExists(product.desktopLink)) state[product.desktopLink] = Digest(ReadBytes(product.desktopLink));
+    AddValues(product.uninstallKey, nullptr, state);
+    AddValues(test::CurrentVersionKey() + L"Run", product.appName.c_str(), state);
+    AddValues(kEventSourceKey, nullptr, state);
+    state[L"service"] = std::to_string(test::ServiceState(product.serviceName));
+    return state;
+}
+
+// How version 2's run is made to fail.
+enum class Fault {
+    UninstallerCopy,    // the medium's setup.exe cannot be read (a folder of that name)
+    MingwCopy,          // Application\mingwm10.dll likewise
+    ApplicationCopy,    // the application
+    ImageCopy,          // one image
+    ServiceToolCopy,    // the service tool (NT 6)
+    RegistryValue,      // DisplayVersion cannot be written (in this process)
+    ServiceToolFails,   // "-i" ends with exit code 1 (NT 6)
+    ServiceToolHangs,   // "-i" never ends (NT 6)
+};
+
+struct FaultCase {
+    Fault fault;
+    const char* name;
+    bool nt6Only;
+};
+
+const FaultCase kFaults[] = {
+    {Fault::UninstallerCopy, "the uninstaller's copy", false},
+    {Fault::MingwCopy, "mingwm10.dll", false},
+    {Fault::ApplicationCopy, "the application", false},
+    {Fault::ImageCopy, "an image", false},
+    {Fault::ServiceToolCopy, "the service tool's copy", true},
+    {Fault::RegistryValue, "a registry value", false},
+    {Fault::ServiceToolFails, "the service tool's -i failing", true},
+    {Fault::ServiceToolHangs, "the service tool's -i never ending", true},
+};
+
+LONG WINAPI RefuseDisplayVersion(HKEY key, const wchar_t* name, DWORD reserved, DWORD type, const BYTE* data,
+                                 DWORD bytes) {
+    if (name && ::lstrcmpW(name, L"DisplayVersion") == 0) return ERROR_ACCESS_DENIED;
+    return ::RegSetValueExW(key, name, reserved, type, data, bytes);
+}
+
+void IgnoreMessage(const wchar_t*, const wchar_t*, UINT) {}
+
+class UpgradeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        v1_ = dir_ / L"v1";
+        v2_ = dir_ / L"v2";
+        test::CopyTree(test::MediumDir(), v1_);
+        product_.WriteSetupIni(v1_, 0);
+        MakeVersion2(v2_);
+    }
+    void TearDown() override {
+        product_.RemoveAll();
+        test::DeleteCompatMarksContaining(dir_.Path());
+    }
+
+    // Version 1's medium with every file marked and Version 2.00.00.
+    void MakeVersion2(const std::wstring& medium) {
+        test::CopyTree(v1_, medium);
+        std::map<std::wstring, std::string> files;
+        AddFiles(medium, files);
+        for (const auto& file : files) {
+            if (file.second != "folder") AppendBytes(file.first, "\r\n;AV-VERSION-2\r\n");
+        }
+        product_.WriteSetupIni(medium, 0);
+        AppendBytes(medium + L"\\setup.ini", "Version=2.00.00\r\n");
+    }
+
+    // Makes `medium`'s run fail at the step and runs it; its exit code.
+    int RunFailing(const std::wstring& medium, Fault fault) {
+        const std::wstring app = medium + L"\\Application\\";
+        auto unreadable = [](const std::wstring& path) {
+            ::DeleteFileW(path.c_str());
+            ::CreateDirectoryW(path.c_str(), nullptr);
+        };
+        switch (fault) {
+        case Fault::UninstallerCopy:
+            // The installer runs under another name; the one it copies is unreadable.
+            ::CopyFileW((medium + L"\\setup.exe").c_str(), (medium + L"\\install.exe").c_str(), FALSE);
+            unreadable(medium + L"\\setup.exe");
+            return RunSilent(medium, L"install.exe");
+        case Fault::MingwCopy: unreadable(app + L"mingwm10.dll"); break;
+        case Fault::ApplicationCopy: unreadable(app + L"KXRaidSetup.exe"); break;
+        case Fault::ImageCopy: unreadable(app + L"Images\\Logo.bmp"); break;
+        case Fault::ServiceToolCopy: unreadable(app + L"ArrSvcSetup.exe"); break;
+        case Fault::ServiceToolFails: AppendBytes(app + L"ArrSvcSetup.exe", "AV-FAULT:install-fails"); break;
+        case Fault::ServiceToolHangs: AppendBytes(app + L"ArrSvcSetup.exe", "AV-FAULT:install-hangs"); break;
+        case Fault::RegistryValue: return InstallHere(medium);
+        }
+        return RunSilent(medium);
+    }
+
+    // The install in this process, with the registry writer that refuses
+    // DisplayVersion (a real key cannot refuse one value and take others).
+    static int InstallHere(const std::wstring& medium) {
+        IsWow64 = DetectWow64();
+        IsNt6 = IsNt6Platform();
+        SetMessageSink(&IgnoreMessage);
+        SetRegistryValueWriter(&RefuseDisplayVersion);
+        SetupConfig config;
+        const std::wstring source = medium + L"\\";
+        ReadSetupConfig(source.c_str(), config);
+        const bool installed = InstallApplication(source.c_str(), config);
+        SetRegistryValueWriter(nullptr);
+        SetMessageSink(nullptr);
+        return installed ? 0 : 1;
+    }
+
+    // One event of the kind; the in-process run reports it too.
+    static int Count(const std::vector<test::ReportedEvent>& events, DWORD id) {
+        int count = 0;
+        for (const auto& event : events) count += event.id == id;
+        return count;
+    }
+
+    bool Skipped(const FaultCase& c) const { return c.nt6Only && !test::ExpectedNt6(); }
+
+    test::ScratchDir dir_;
+    test::Installation product_{test::UniqueTag()};
+    test::ScopedEnv log_{L"AV_STANDIN_LOG", dir_ / L"standin.log"};
+    std::wstring v1_, v2_;
+};
+
+TEST_F(UpgradeTest, AnUpgradeThatFailsAtAnyStepLeavesVersion1WholeWithItsServiceRunning) {
+    ASSERT_EQ(0, RunSilent(v1_));
+    const MachineState before = StateOf(product_);
+    ASSERT_EQ(L"1.00.00", DisplayVersion(product_));
+    if (test::ExpectedNt6()) {
+        ASSERT_EQ(std::to_string(SERVICE_RUNNING), before.at(L"service"));
+    }
+    for (const FaultCase& c : kFaults) {
+        if (Skipped(c)) continue;
+        SCOPED_TRACE(c.name);
+        const std::wstring medium = dir_ / (L"v2 " + std::to_wstring(static_cast<int>(c.fault)));
+        MakeVersion2(medium);
+        const test::EventChannel events;
+        EXPECT_EQ(1, RunFailing(medium, c.fault));
+        // Every file byte for byte, every value, the links, the service
+        // running again, and nothing of the transaction left.
+        EXPECT_EQ(before, StateOf(product_));
+        EXPECT_EQ(1, Count(events.Events(), kRestored));
+    }
+}
+
+TEST_F(UpgradeTest, AFirstInstallThatFailsAtAnyStepLeavesNothing) {
+    const MachineState before = StateOf(product_);
+    for (const FaultCase& c : kFaults) {
+        if (Skipped(c)) continue;
+        SCOPED_TRACE(c.name);
+        const std::wstring medium = dir_ / (L"v2 " + std::to_wstring(static_cast<int>(c.fault)));
+        MakeVersion2(medium);
+        const test::EventChannel events;
+        EXPECT_EQ(1, RunFailing(medium, c.fault));
+        EXPECT_FALSE(test::FileExists(product_.installDir));
+        EXPECT_EQ(before, StateOf(product_));
+        EXPECT_EQ(1, Count(events.Events(), kUndone));
+    }
+}
+
+// The installation folder on a 64 MB file system (the test prefixes mount
+// one there, as root): version 2's mingwm10.dll is larger than the room.
+TEST_F(UpgradeTest, AnUpgradeThatFillsTheDiskLeavesVersion1WholeAndTheSpaceAsItWas) {
+    test::Installation product(test::UniqueTag(), L"AvSmallDisk", L"Arrayvane Small " + test::UniqueTag());
+    if (!test::FileExists(product.installDir)) GTEST_SKIP() << "no small file system (the prefix is made as root)";
+    const std::wstring v1 = dir_ / L"small v1", v2 = dir_ / L"small v2";
+    test::CopyTree(test::MediumDir(), v1);
+    product.WriteSetupIni(v1, 0);
+    test::CopyTree(v1, v2);
+    AppendBytes(v2 + L"\\setup.ini", "Version=2.00.00\r\n");
+    ASSERT_EQ(0, RunSilent(v1));
+    const MachineState before = StateOf(product);
+    ULARGE_INTEGER free = {};
+    ASSERT_TRUE(::GetDiskFreeSpaceExW(product.installDir.c_str(), &free, nullptr, nullptr));
+    {
+        // Larger than the room, without taking the time to write it.
+        HANDLE big = ::CreateFileW((v2 + L"\\Application\\mingwm10.dll").c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, big);
+        LARGE_INTEGER size;
+        size.QuadPart = static_cast<LONGLONG>(free.QuadPart) + 8 * 1024 * 1024;
+        ::SetFilePointerEx(big, size, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(big);
+        ::CloseHandle(big);
+    }
+    EXPECT_EQ(1, RunSilent(v2));
+    EXPECT_EQ(before, StateOf(product));
+    ULARGE_INTEGER after = {};
+    ASSERT_TRUE(::GetDiskFreeSpaceExW(product.installDir.c_str(), &after, nullptr, nullptr));
+    EXPECT_EQ(free.QuadPart, after.QuadPart);
+}
+
+} // namespace
