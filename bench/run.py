@@ -252,6 +252,87 @@ def measure_installs(nsis):
     return results
 
 
+def version2_medium():
+    """The medium as its next version: the same files, Version 2.00.00."""
+    v2 = os.path.join(WORK, "medium-v2")
+    shutil.rmtree(v2, ignore_errors=True)
+    shutil.copytree(MEDIUM, v2)
+    ini = os.path.join(v2, "setup.ini")
+    with open(ini, encoding="latin-1") as f:
+        text = f.read()
+    with open(ini, "w", encoding="latin-1", newline="") as f:
+        f.write(text.replace("Version=1.00.00", "Version=2.00.00"))
+    return v2
+
+
+# The last commit whose installs were not transactions. Its setup.exe, run
+# side by side with today's to the running service, prices the transaction.
+BEFORE_TRANSACTION = "475855b"
+
+
+def setup_before_transaction():
+    """That commit's setup.exe in a copy of today's medium (built once)."""
+    src = os.path.join(WORK, "before-transaction")
+    exe = os.path.join(src, "build", "medium", "setup.exe")
+    if not os.path.exists(exe):
+        log("building setup.exe of " + BEFORE_TRANSACTION + ", before installs were transactions")
+        shutil.rmtree(src, ignore_errors=True)
+        subprocess.run(["git", "clone", "-q", ROOT, src], check=True)
+        subprocess.run(["git", "-C", src, "checkout", "-q", BEFORE_TRANSACTION], check=True)
+        subprocess.run(["cmake", "-S", src, "-B", os.path.join(src, "build"),
+                        "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake", "-DCMAKE_BUILD_TYPE=Release"],
+                       check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["cmake", "--build", os.path.join(src, "build"), "-j", str(os.cpu_count()),
+                        "--target", "setup"], check=True, stdout=subprocess.DEVNULL)
+    medium = os.path.join(WORK, "medium-before")
+    shutil.rmtree(medium, ignore_errors=True)
+    shutil.copytree(MEDIUM, medium)
+    shutil.copyfile(exe, os.path.join(medium, "setup.exe"))
+    return os.path.join(medium, "setup.exe")
+
+
+def measure_service_and_upgrade(nsis):
+    """The silent installs to the moment their service runs (each command
+    ends with the probe, started as the installer returns, seeing the
+    service running), and the silent upgrade: version 1 installed and its
+    service running (untimed), then version 2 over it."""
+    log("to the running service, and the silent upgrade: %d interleaved rounds" % SHORT_RUNS)
+    setup = os.path.join(MEDIUM, "setup.exe")
+    setup2 = os.path.join(version2_medium(), "setup.exe")
+    before = setup_before_transaction()
+
+    def then_running(args):
+        return ["sh", "-c", " ".join(q(a) for a in args) + " && wine " + q(PROBE) + " await-service " + SERVICE]
+
+    def fresh():
+        reset(await_service=True)
+
+    def installed(args):
+        def prepare():
+            reset(await_service=True)
+            run(args)
+            probe("await-service", SERVICE)
+        return prepare
+
+    programs = [
+        ("floor", ["wine", "cmd", "/c", "exit"], None),
+        ("probe_floor", ["sh", "-c", "wine cmd /c exit && wine cmd /c exit"], None),
+        ("ours_returned", ["wine", setup, "s"], fresh),
+        ("ours_running", then_running(["wine", setup, "s"]), fresh),
+        ("before_running", then_running(["wine", before, "s"]), fresh),
+        ("nsis_returned", ["wine", nsis["service"][0], "/S"], fresh),
+        ("nsis_running", then_running(["wine", nsis["service"][0], "/S"]), fresh),
+        ("ours_upgrade", then_running(["wine", setup2, "s"]), installed(["wine", setup, "s"])),
+        ("nsis_upgrade", then_running(["wine", nsis["service"][0], "/S"]),
+         installed(["wine", nsis["service"][0], "/S"])),
+    ]
+    reset(await_service=True)
+    rounds(programs, 1, "service-warmup")
+    results = rounds(programs, SHORT_RUNS, "service-rounds")
+    reset(await_service=True)
+    return results
+
+
 def measure_uninstalls(nsis):
     """Ours through the wizard's buttons, NSIS's uninstaller silently in
     place (_?=, so that its own process is the one that does the work);
@@ -516,6 +597,7 @@ def main():
     make_prefix()
     try:
         results["install"] = measure_installs(nsis)
+        results["service"] = measure_service_and_upgrade(nsis)
         results["uninstall"] = measure_uninstalls(nsis)
         results["wizard"] = measure_wizard()
         results["pauses"] = count_pauses()

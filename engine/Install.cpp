@@ -1,6 +1,7 @@
 #include "engine/Install.h"
 
 #include <initializer_list>
+#include <memory>
 
 #include "engine/Compat.h"
 #include "engine/FileTables.h"
@@ -113,8 +114,10 @@ bool InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
         ShowFailure(L"Fail to read the installation files!");
         return false;
     }
-    const Journal before = NoteStateBefore(config);
-    if (!WriteJournal(config.InstallDir, before)) {
+    // Larger than a thread's stack should hold.
+    std::unique_ptr<Journal> journal(new Journal);
+    const Journal& before = *journal;
+    if (!NoteStateBefore(config, *journal) || !WriteJournal(config.InstallDir, before)) {
         ShowFailure(L"Fail to write to the installation folder!");
         return false;
     }

@@ -1,40 +1,55 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-#include <vector>
+#include "engine/Paths.h"
 
 // What an install found before it changed anything: enough to put the
 // machine back as it was, by the run itself when a step fails, or by the
 // next run when this one was killed half-way. It lists paths, not versions:
 // the run that reads it may come from another medium.
+constexpr int kJournalPathCount = 136;  // the folders, the copy table, the links
+constexpr int kJournalKeyCount = 3;     // the uninstall entry, the Run value, the event source
+constexpr int kJournalValueCount = 12;
+constexpr DWORD kJournalValueBytes = 1040;
+constexpr size_t kJournalKeyChars = 1024;
+
 struct SavedPath {
-    std::wstring path;
-    bool existed = false;
-    bool folder = false;
+    wchar_t path[kPathChars];
+    bool existed;
+    bool folder;
 };
 
 struct SavedValue {
-    std::wstring name;
-    DWORD type = REG_NONE;
-    std::vector<unsigned char> data;
+    wchar_t name[kPathChars];
+    DWORD type;
+    DWORD bytes;
+    BYTE data[kJournalValueBytes];
 };
 
 // A key of HKEY_LOCAL_MACHINE as a whole (`value` empty), or one value in it.
 struct SavedKey {
-    std::wstring path;
-    std::wstring value;
-    bool existed = false;
-    std::vector<SavedValue> values;  // the key's values, or the one value
+    wchar_t path[kJournalKeyChars];
+    wchar_t value[kPathChars];
+    bool existed;
+    int valueCount;
+    SavedValue values[kJournalValueCount];
 };
 
+// The journal file is this record as it stands: one write, one read. Its
+// first and last words tell a whole one from a cut-off or foreign file.
 struct Journal {
-    bool serviceBefore = false;    // an earlier installation's service was registered
-    std::vector<SavedPath> paths;  // folders and files, in the order the install makes them
-    std::vector<SavedKey> keys;
+    DWORD magic;
+    bool serviceBefore;  // an earlier installation's service was registered
+    int pathCount;       // folders and files, in the order the install makes them
+    SavedPath paths[kJournalPathCount];
+    int keyCount;
+    SavedKey keys[kJournalKeyCount];
+    DWORD endMagic;
 };
 
-// The journal as text, and back. Parsing refuses anything it did not
-// write (another format, a cut-off file).
-std::wstring FormatJournal(const Journal& journal);
-bool ParseJournal(const std::wstring& text, Journal& out);
+// An empty journal, marked whole.
+void StartJournal(Journal& journal);
+// Adds a path; false when the journal is full or the path does not fit.
+bool AddSavedPath(Journal& journal, const wchar_t* path, bool folder, bool existed);
+// True for `bytes` read from a journal file that holds a whole journal of ours.
+bool IsWholeJournal(const Journal& journal, DWORD bytes);

@@ -117,7 +117,16 @@ bool ComposeSelfDeleteScript(const wchar_t* installDir, UINT codePage, ScriptTex
     w.Add("rd /s /q \""), w.AddPath(p.uninstallDir), w.Add("\"\r\n");
     w.Add("IF EXIST \""), w.AddPath(p.setupExe), w.Add("\" GOTO DEL_DIR\r\n");
     w.Add("IF EXIST \""), w.AddPath(p.setupIni), w.Add("\" GOTO DEL_DIR\r\n");
-    w.Add("rd \""), w.AddPath(installDir), w.Add("\"\r\n");
+    // InstallDir cannot go while this script is in it (cmd holds a running
+    // script open) or is anyone's working folder: a second cmd, started
+    // from outside it, removes it a moment after this one has deleted
+    // itself and ended. The folder goes only if it is empty. It gets a
+    // console of its own (minimised): one that shared this script's would
+    // end with it.
+    // A program file that a failed install found in use and moved aside.
+    w.Add("del /f /q \""), w.AddPath(installDir), w.Add("\\*.avsetup-del\"\r\n");
+    w.Add("cd /d \"%SystemRoot%\"\r\n");
+    w.Add("start \"\" /min cmd /c ping -n 3 127.0.0.1 ^>nul ^& rd \""), w.AddPath(installDir), w.Add("\"\r\n");
     w.Add("del \""), w.AddPath(p.script), w.Add("\"\r\n");
     return w.Ok();
 }

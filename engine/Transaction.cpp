@@ -1,5 +1,8 @@
 #include "engine/Transaction.h"
 
+#include <initializer_list>
+#include <memory>
+
 #include "engine/EventLog.h"
 #include "engine/InstallFiles.h"
 #include "engine/Platform.h"
@@ -11,110 +14,97 @@
 
 const wchar_t kNewCopySuffix[] = L".avsetup-new";
 const wchar_t kKeptSuffix[] = L".avsetup-old";
+const wchar_t kDiscardSuffix[] = L".avsetup-del";
 
 namespace {
 
 const wchar_t kJournalName[] = L"avsetup.journal";
-// Where a file that is in use cannot be deleted, it is moved out of the way
-// under this name (its folder goes with the uninstall's script).
-const wchar_t kDiscardSuffix[] = L".avsetup-del";
 
 bool EndsWith(const wchar_t* text, const wchar_t* end) {
     const int length = ::lstrlenW(text), endLength = ::lstrlenW(end);
     return length >= endLength && ::lstrcmpiW(text + length - endLength, end) == 0;
 }
 
-std::wstring With(const std::wstring& path, const wchar_t* suffix) { return path + suffix; }
+// `path` with one of our suffixes; empty when it does not fit, which names
+// no file.
+struct Beside {
+    Beside(const wchar_t* path, const wchar_t* suffix) { FormatPath(text, L"%s%s", path, suffix); }
+    wchar_t text[kPathChars];
+};
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const wchar_t* path) { return path[0] && ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
-bool Remove(const std::wstring& path) {
-    MakeWritable(path.c_str());
-    return ::DeleteFileW(path.c_str()) != FALSE;
+bool Remove(const wchar_t* path) {
+    if (!path[0]) return false;
+    MakeWritable(path);
+    return ::DeleteFileW(path) != FALSE;
 }
 
 bool JournalPath(const wchar_t* installDir, wchar_t (&out)[kPathChars]) {
     return FormatPath(out, L"%s\\%s", installDir, kJournalName);
 }
 
-SavedPath Saved(const wchar_t* path, bool folder) {
-    SavedPath saved;
-    saved.path = path;
-    saved.folder = folder;
-    saved.existed = PathExists(path);
-    return saved;
+bool Save(Journal& journal, const wchar_t* path, bool folder) {
+    return AddSavedPath(journal, path, folder, PathExists(path));
 }
 
 // The values of a key (all of them, or the one named), as they are now.
-SavedKey SavedKeyOf(const wchar_t* path, const wchar_t* value) {
-    SavedKey saved;
-    saved.path = path;
-    saved.value = value;
+// A value too large for the journal is not kept.
+bool SaveKey(Journal& journal, const wchar_t* path, const wchar_t* value) {
+    if (journal.keyCount >= kJournalKeyCount) return false;
+    SavedKey& saved = journal.keys[journal.keyCount++];
+    saved.valueCount = 0;
+    if (!CopyText(saved.path, kJournalKeyChars, path) || !CopyText(saved.value, kPathChars, value)) return false;
     fw::RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ) != ERROR_SUCCESS) return saved;
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        BYTE data[2048];
-        DWORD nameChars = 256, type = 0, bytes = sizeof data;
-        const wchar_t* wanted = value[0] ? value : nullptr;
-        LONG result = wanted ? ::RegQueryValueExW(key.Get(), wanted, nullptr, &type, data, &bytes)
-                             : ::RegEnumValueW(key.Get(), index, name, &nameChars, nullptr, &type, data, &bytes);
-        if (result != ERROR_SUCCESS) break;
-        SavedValue saved_value;
-        saved_value.name = wanted ? wanted : name;
-        saved_value.type = type;
-        saved_value.data.assign(data, data + bytes);
-        saved.values.push_back(saved_value);
-        if (wanted) break;
+    saved.existed = key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ) == ERROR_SUCCESS;
+    for (DWORD index = 0; saved.existed && saved.valueCount < kJournalValueCount; ++index) {
+        SavedValue& v = saved.values[saved.valueCount];
+        DWORD chars = kPathChars;
+        v.bytes = kJournalValueBytes;
+        LONG result = value[0] ? ::RegQueryValueExW(key.Get(), value, nullptr, &v.type, v.data, &v.bytes)
+                               : ::RegEnumValueW(key.Get(), index, v.name, &chars, nullptr, &v.type, v.data, &v.bytes);
+        if (result == ERROR_NO_MORE_ITEMS || (value[0] && result != ERROR_SUCCESS && result != ERROR_MORE_DATA)) break;
+        if (value[0]) CopyText(v.name, kPathChars, value);
+        if (result == ERROR_SUCCESS) ++saved.valueCount;
+        if (value[0]) break;
     }
-    saved.existed = !value[0] || !saved.values.empty();
-    return saved;
+    if (value[0]) saved.existed = saved.valueCount > 0;
+    return true;
 }
 
 void RestoreKey(const SavedKey& saved) {
-    if (saved.value.empty()) ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, saved.path.c_str());
+    if (!saved.value[0]) ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, saved.path);
     fw::RegKey key;
     if (!saved.existed) {
-        if (!saved.value.empty() && key.Open(HKEY_LOCAL_MACHINE, saved.path.c_str(), KEY_WRITE) == ERROR_SUCCESS)
-            ::RegDeleteValueW(key.Get(), saved.value.c_str());
+        if (saved.value[0] && key.Open(HKEY_LOCAL_MACHINE, saved.path, KEY_WRITE) == ERROR_SUCCESS)
+            ::RegDeleteValueW(key.Get(), saved.value);
         return;
     }
-    if (key.Create(HKEY_LOCAL_MACHINE, saved.path.c_str(), KEY_WRITE) != ERROR_SUCCESS) return;
-    for (const SavedValue& value : saved.values) {
-        ::RegSetValueExW(key.Get(), value.name.c_str(), 0, value.type,
-                         value.data.data(), static_cast<DWORD>(value.data.size()));
+    if (key.Create(HKEY_LOCAL_MACHINE, saved.path, KEY_WRITE) != ERROR_SUCCESS) return;
+    for (int i = 0; i < saved.valueCount && i < kJournalValueCount; ++i) {
+        const SavedValue& value = saved.values[i];
+        ::RegSetValueExW(key.Get(), value.name, 0, value.type, value.data, value.bytes);
     }
 }
 
 // Moves a file out of the way of the one that goes back to its name: a
 // delete, or, where it is in use (the uninstaller running), a rename.
-void Clear(const std::wstring& path) {
+void Clear(const wchar_t* path) {
     if (!Exists(path) || Remove(path)) return;
-    const std::wstring discard = With(path, kDiscardSuffix);
-    Remove(discard);
-    ::MoveFileExW(path.c_str(), discard.c_str(), MOVEFILE_REPLACE_EXISTING);
+    const Beside discard(path, kDiscardSuffix);
+    Remove(discard.text);
+    ::MoveFileExW(path, discard.text, MOVEFILE_REPLACE_EXISTING);
 }
 
 void RestoreFile(const SavedPath& saved) {
-    Remove(With(saved.path, kNewCopySuffix));
-    const std::wstring kept = With(saved.path, kKeptSuffix);
+    Remove(Beside(saved.path, kNewCopySuffix).text);
+    const Beside kept(saved.path, kKeptSuffix);
     if (!saved.existed) {
         Clear(saved.path);
-    } else if (Exists(kept)) {
+    } else if (Exists(kept.text)) {
         Clear(saved.path);
-        ::MoveFileExW(kept.c_str(), saved.path.c_str(), MOVEFILE_REPLACE_EXISTING);
+        ::MoveFileExW(kept.text, saved.path, MOVEFILE_REPLACE_EXISTING);
     }
-}
-
-bool ReadText(const wchar_t* path, std::wstring& text) {
-    fw::Handle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file.IsValid()) return false;
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1 << 20) || size.QuadPart % 2) return false;
-    text.resize(static_cast<size_t>(size.QuadPart / 2));
-    DWORD read = 0;
-    return ::ReadFile(file.Get(), &text[0], static_cast<DWORD>(size.QuadPart), &read, nullptr) &&
-           read == size.QuadPart;
 }
 
 void ServiceToolRun(const wchar_t* installDir, const wchar_t* args) {
@@ -133,49 +123,43 @@ bool IsTransactionName(const wchar_t* name) {
            ::lstrcmpiW(name, kJournalName) == 0;
 }
 
-Journal NoteStateBefore(const SetupConfig& config) {
-    Journal journal;
+bool NoteStateBefore(const SetupConfig& config, Journal& journal) {
+    StartJournal(journal);
     journal.serviceBefore = IsNt6 && ServiceToolThere(config.InstallDir);
-    journal.paths.push_back(Saved(config.InstallDir, true));
+    bool fits = Save(journal, config.InstallDir, true);
     wchar_t path[kPathChars];
-    for (const wchar_t* folder : InstallFolders) {
-        if (FormatPath(path, L"%s\\%s", config.InstallDir, folder)) journal.paths.push_back(Saved(path, true));
-    }
+    for (const wchar_t* folder : InstallFolders)
+        fits = fits && FormatPath(path, L"%s\\%s", config.InstallDir, folder) && Save(journal, path, true);
     InstallFile files[kInstallFileCount];
     ListInstallFiles(config, files);
-    for (const InstallFile& file : files) {
-        if (TargetPathOf(config.InstallDir, file, path)) journal.paths.push_back(Saved(path, false));
-    }
+    for (const InstallFile& file : files)
+        fits = fits && TargetPathOf(config.InstallDir, file, path) && Save(journal, path, false);
     ShortcutPaths links;
     if (FindShortcutPaths(config.AppName, links)) {
-        journal.paths.push_back(Saved(links.desktopLink, false));
-        journal.paths.push_back(Saved(links.group, true));
-        journal.paths.push_back(Saved(links.applicationLink, false));
-        journal.paths.push_back(Saved(links.uninstallLink, false));
+        fits = fits && Save(journal, links.desktopLink, false) && Save(journal, links.group, true) &&
+               Save(journal, links.applicationLink, false) && Save(journal, links.uninstallLink, false);
     }
     wchar_t key[kKeyPathChars];
-    if (UninstallKeyPath(config, key)) journal.keys.push_back(SavedKeyOf(key, L""));
-    if (!IsNt6 && RunKeyPath(key)) journal.keys.push_back(SavedKeyOf(key, config.AppName));
-    journal.keys.push_back(SavedKeyOf(kEventSourceKey, L""));
-    // Copies of ours left by an earlier run are not the files it kept.
-    for (const SavedPath& saved : journal.paths) {
+    fits = fits && UninstallKeyPath(config, key) && SaveKey(journal, key, L"");
+    if (!IsNt6) fits = fits && RunKeyPath(key) && SaveKey(journal, key, config.AppName);
+    fits = fits && SaveKey(journal, kEventSourceKey, L"");
+    // Copies of ours left by an earlier run are not the files this one keeps.
+    for (int i = 0; i < journal.pathCount; ++i) {
+        const SavedPath& saved = journal.paths[i];
         if (saved.folder) continue;
-        Remove(With(saved.path, kNewCopySuffix));
-        Remove(With(saved.path, kKeptSuffix));
+        for (const wchar_t* suffix : {kNewCopySuffix, kKeptSuffix, kDiscardSuffix}) Remove(Beside(saved.path, suffix).text);
     }
-    return journal;
+    return fits;
 }
 
 bool WriteJournal(const wchar_t* installDir, const Journal& journal) {
     wchar_t path[kPathChars];
     if (!JournalPath(installDir, path)) return false;
     if (!PathExists(installDir)) ::CreateDirectoryW(installDir, nullptr);
-    const std::wstring text = FormatJournal(journal);
     fw::Handle file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    const bool ok = file.IsValid() && ::WriteFile(file.Get(), text.data(), bytes, &written, nullptr) &&
-                    written == bytes && ::FlushFileBuffers(file.Get());
+    const bool ok = file.IsValid() && ::WriteFile(file.Get(), &journal, sizeof journal, &written, nullptr) &&
+                    written == sizeof journal && ::FlushFileBuffers(file.Get());
     file.Close();
     if (!ok) {
         ::DeleteFileW(path);
@@ -186,34 +170,33 @@ bool WriteJournal(const wchar_t* installDir, const Journal& journal) {
 }
 
 bool PlaceFile(const wchar_t* source, const wchar_t* target) {
-    const std::wstring newCopy = With(target, kNewCopySuffix), kept = With(target, kKeptSuffix);
-    Remove(newCopy);
-    if (!::CopyFileW(source, newCopy.c_str(), FALSE)) {
-        const DWORD error = ::GetLastError();
-        Remove(newCopy);  // a copy cut off by a full disk
-        ::SetLastError(error);
-        return false;
-    }
+    const Beside newCopy(target, kNewCopySuffix);
+    Remove(newCopy.text);
     // What is installed must be replaceable and removable: a copy from a CD
     // keeps the medium's read-only attribute.
-    MakeWritable(newCopy.c_str());
-    if (!KeepAside(target)) {
+    bool placed = newCopy.text[0] && ::CopyFileW(source, newCopy.text, FALSE) && (MakeWritable(newCopy.text), true) &&
+                  KeepAside(target) && ::MoveFileW(newCopy.text, target);
+    if (!placed) {
         const DWORD error = ::GetLastError();
-        Remove(newCopy);
+        Remove(newCopy.text);  // a copy cut off by a full disk
         ::SetLastError(error);
-        return false;
     }
-    return ::MoveFileW(newCopy.c_str(), target) != FALSE;
+    return placed;
 }
 
 bool KeepAside(const wchar_t* path) {
     if (!Exists(path)) return true;
-    return ::MoveFileExW(path, With(path, kKeptSuffix).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    const Beside kept(path, kKeptSuffix);
+    return kept.text[0] && ::MoveFileExW(path, kept.text, MOVEFILE_REPLACE_EXISTING);
 }
 
 void CommitInstall(const wchar_t* installDir, const Journal& journal) {
-    for (const SavedPath& saved : journal.paths) {
-        if (!saved.folder && saved.existed) Remove(With(saved.path, kKeptSuffix));
+    for (int i = 0; i < journal.pathCount; ++i) {
+        const SavedPath& saved = journal.paths[i];
+        if (saved.folder) continue;
+        Remove(Beside(saved.path, kKeptSuffix).text);
+        // One a recovery found in use (a service still stopping), free by now.
+        Remove(Beside(saved.path, kDiscardSuffix).text);
     }
     wchar_t path[kPathChars];
     if (JournalPath(installDir, path)) ::DeleteFileW(path);
@@ -225,22 +208,23 @@ void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool tak
         ServiceToolRun(installDir, L"-k");
         ServiceToolRun(installDir, L"-u");
     }
-    for (auto saved = journal.paths.rbegin(); saved != journal.paths.rend(); ++saved) {
-        if (!saved->folder) RestoreFile(*saved);
+    for (int i = journal.pathCount - 1; i >= 0; --i) {
+        if (!journal.paths[i].folder) RestoreFile(journal.paths[i]);
     }
-    for (const SavedKey& key : journal.keys) RestoreKey(key);
+    for (int i = 0; i < journal.keyCount; ++i) RestoreKey(journal.keys[i]);
     if (journal.serviceBefore) ServiceToolRun(installDir, L"-i");
     wchar_t path[kPathChars];
     if (JournalPath(installDir, path)) ::DeleteFileW(path);
     // Folders it made go once empty; one that holds a user's file stays.
-    for (auto saved = journal.paths.rbegin(); saved != journal.paths.rend(); ++saved) {
-        if (saved->folder && !saved->existed) ::RemoveDirectoryW(saved->path.c_str());
+    for (int i = journal.pathCount - 1; i >= 0; --i) {
+        const SavedPath& saved = journal.paths[i];
+        if (saved.folder && !saved.existed) ::RemoveDirectoryW(saved.path);
     }
 }
 
 bool HadInstallation(const Journal& journal) {
-    for (const SavedPath& saved : journal.paths) {
-        if (!saved.folder && saved.existed) return true;
+    for (int i = 0; i < journal.pathCount; ++i) {
+        if (!journal.paths[i].folder && journal.paths[i].existed) return true;
     }
     return false;
 }
@@ -248,14 +232,18 @@ bool HadInstallation(const Journal& journal) {
 bool RecoverInterruptedInstall(const SetupConfig& config) {
     wchar_t path[kPathChars];
     if (!config.InstallDir[0] || !JournalPath(config.InstallDir, path) || !PathExists(path)) return false;
-    std::wstring text;
-    Journal journal;
-    if (!ReadText(path, text) || !ParseJournal(text, journal)) {
+    std::unique_ptr<Journal> journal(new Journal);
+    DWORD read = 0;
+    {
+        fw::Handle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file.IsValid() || !::ReadFile(file.Get(), journal.get(), sizeof *journal, &read, nullptr)) read = 0;
+    }
+    if (!IsWholeJournal(*journal, read)) {
         // Cut off while it was written: killed before its first change.
         ::DeleteFileW(path);
         return false;
     }
-    RollBackInstall(config.InstallDir, journal, true);
-    ReportRollbackEvent(config.AppName, HadInstallation(journal));
+    RollBackInstall(config.InstallDir, *journal, true);
+    ReportRollbackEvent(config.AppName, HadInstallation(*journal));
     return true;
 }

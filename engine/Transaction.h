@@ -14,12 +14,15 @@
 // in, the file it replaces until the install has done its job.
 extern const wchar_t kNewCopySuffix[];  // ".avsetup-new"
 extern const wchar_t kKeptSuffix[];     // ".avsetup-old"
+// A file that was in use when it had to make way, moved aside to go later.
+extern const wchar_t kDiscardSuffix[];  // ".avsetup-del"
 // True for a name the transaction makes: a new or kept copy, the journal.
 bool IsTransactionName(const wchar_t* name);
 
 // What the install is about to change, as it is now: its folders, files,
 // shortcuts, registry entries and whether an earlier service exists.
-Journal NoteStateBefore(const SetupConfig& config);
+// False when it does not fit the journal.
+bool NoteStateBefore(const SetupConfig& config, Journal& journal);
 
 // Writes the journal into InstallDir (made first when missing), once, to
 // the disk. False when it cannot; then nothing else has been changed.

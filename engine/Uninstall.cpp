@@ -7,6 +7,7 @@
 #include "engine/Process.h"
 #include "engine/Registry.h"
 #include "engine/Shortcuts.h"
+#include "engine/Transaction.h"
 
 namespace {
 
@@ -31,7 +32,11 @@ void DeleteInstalledFiles(const SetupConfig& config) {
     InstallFile files[kInstallFileCount];
     ListInstallFiles(config, files);
     for (const InstallFile& file : files) {
-        if (!file.targetFolder[0] && (file.when != CopyWhen::Nt6Only || IsNt6)) DeleteInstalled(config, file.name);
+        if (file.targetFolder[0]) continue;
+        if (file.when != CopyWhen::Nt6Only || IsNt6) DeleteInstalled(config, file.name);
+        // A file that was in use when a failed install put the earlier one back.
+        wchar_t discarded[kPathChars];
+        if (FormatPath(discarded, L"%s%s", file.name, kDiscardSuffix)) DeleteInstalled(config, discarded);
     }
     // The application's settings.
     DeleteInstalled(config, L"Cfg.KX");

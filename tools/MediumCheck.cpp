@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "engine/FileTables.h"
+#include "engine/InstallFiles.h"
 #include "engine/InstallFolder.h"
 #include "engine/MediumImages.h"
 #include "engine/Paths.h"
@@ -36,17 +37,20 @@ void CheckFiles(const std::wstring& dir, const SetupConfig& config, Report& repo
         if (i == 0) report.Error(L"missing " + module + L": the wizard and the uninstaller need it");
         else report.Warning(L"missing " + module + L": its users get the English wizard");
     }
-    const std::wstring app = dir + L"Application\\";
-    if (config.APPFileName[0] && !Exists(app + config.APPFileName))
-        report.Error(L"missing Application\\" + std::wstring(config.APPFileName));
-    for (const wchar_t* name : {L"mingwm10.dll", kServiceTool}) {
-        if (!Exists(app + name)) report.Error(L"missing Application\\" + std::wstring(name));
-    }
+    // The Application folder's files, from the install's own copy table.
+    InstallFile files[kInstallFileCount];
+    ListInstallFiles(config, files);
     bool present[kImageFileCount];
     FindMediumImages(dir.c_str(), present);
-    for (int i = 0; i < kImageFileCount; ++i) {
-        if (!present[i])
-            report.Warning(L"missing Application\\" + std::wstring(ImageFileTable[i]) + L": the install skips it");
+    int image = 0;
+    for (const InstallFile& file : files) {
+        if (!file.sourceFolder[0]) continue;
+        const std::wstring name = L"Application\\" + std::wstring(file.name);
+        if (file.when == CopyWhen::IfOnMedium) {
+            if (!present[image++]) report.Warning(L"missing " + name + L": the install skips it");
+        } else if (file.name[0] && !Exists(dir + name)) {
+            report.Error(L"missing " + name);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/Install.h"
 #include "engine/Messages.h"
@@ -86,6 +87,12 @@ std::wstring DisplayVersion(const test::Installation& product) {
     DWORD size = sizeof data - sizeof(wchar_t);
     ::SHGetValueW(HKEY_LOCAL_MACHINE, product.uninstallKey.c_str(), L"DisplayVersion", nullptr, data, &size);
     return data;
+}
+
+std::string Listing(const std::map<std::wstring, std::string>& files) {
+    std::string text;
+    for (const auto& file : files) text += test::Narrow(file.first) + "\n";
+    return text;
 }
 
 // What the tests compare before and after a failed run: the installation's
@@ -290,6 +297,133 @@ TEST_F(UpgradeTest, AnUpgradeThatFillsTheDiskLeavesVersion1WholeAndTheSpaceAsItW
     ULARGE_INTEGER after = {};
     ASSERT_TRUE(::GetDiskFreeSpaceExW(product.installDir.c_str(), &after, nullptr, nullptr));
     EXPECT_EQ(free.QuadPart, after.QuadPart);
+}
+
+// Where a deployment tool's time-out or a power loss cuts an upgrade off.
+enum class KillPoint { FirstFileKeptAside, HalfwayThroughALargeCopy, RegistryWritten };
+
+struct KillCase {
+    KillPoint point;
+    const char* name;
+};
+
+const KillCase kKills[] = {
+    {KillPoint::FirstFileKeptAside, "after the first file was kept aside"},
+    {KillPoint::HalfwayThroughALargeCopy, "halfway through a large copy"},
+    {KillPoint::RegistryWritten, "after the registry was written"},
+};
+
+class KilledUpgradeTest : public UpgradeTest {
+protected:
+    void SetUp() override {
+        UpgradeTest::SetUp();
+        // A copy that takes long enough to be caught half-way.
+        HANDLE big = ::CreateFileW((v2_ + L"\\Application\\mingwm10.dll").c_str(), GENERIC_WRITE, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, big);
+        LARGE_INTEGER size;
+        size.QuadPart = 160ll * 1024 * 1024;
+        ::SetFilePointerEx(big, size, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(big);
+        ::CloseHandle(big);
+    }
+
+    bool Reached(KillPoint point) const {
+        switch (point) {
+        case KillPoint::FirstFileKeptAside:
+            return test::FileExists(product_.Installed(L"Uninstall\\setup.exe.avsetup-old"));
+        case KillPoint::HalfwayThroughALargeCopy: {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            return ::GetFileAttributesExW(product_.Installed(L"mingwm10.dll.avsetup-new").c_str(),
+                                          GetFileExInfoStandard, &data) &&
+                   (data.nFileSizeLow > 0 || data.nFileSizeHigh > 0);
+        }
+        case KillPoint::RegistryWritten: return DisplayVersion(product_) == L"2.00.00";
+        }
+        return false;
+    }
+
+    // Version 1 installed, then version 2's install ended from outside
+    // (TerminateProcess: Wine ends the process with SIGKILL) at the point.
+    void KillUpgradeAt(KillPoint point) {
+        ASSERT_EQ(0, RunSilent(v1_));
+        test::Process setup(L"\"" + v2_ + L"\\setup.exe\" s");
+        ASSERT_TRUE(test::WaitFor([&] { return Reached(point); }, 60000));
+        // As a power loss would: the service tool it started goes with it.
+        std::vector<DWORD> tree = test::ChildProcesses(setup.Id(), L"ArrSvcSetup.exe");
+        tree.insert(tree.begin(), setup.Id());
+        for (DWORD id : tree) {
+            HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+            if (!process) continue;
+            ::TerminateProcess(process, 137);
+            ::WaitForSingleObject(process, 20000);
+            ::CloseHandle(process);
+        }
+        // It ended before it could commit.
+        ASSERT_TRUE(test::FileExists(product_.Installed(L"avsetup.journal")));
+    }
+
+    // The installation as version 2 lays it out: each file from that
+    // medium, byte for byte, and nothing else in the folder.
+    MachineState Version2Files() const {
+        MachineState expected;
+        auto add = [&](const std::wstring& from, const std::wstring& to) {
+            expected[product_.Installed(to)] = Digest(ReadBytes(v2_ + L"\\" + from));
+        };
+        expected[product_.Installed(L"Uninstall\\")] = expected[product_.Installed(L"Images\\")] = "folder";
+        add(L"setup.exe", L"Uninstall\\setup.exe");
+        add(L"setup.ini", L"Uninstall\\setup.ini");
+        for (const wchar_t* lang : {L"ENU", L"CHT", L"CHS", L"JPN", L"DEU", L"KOR", L"FRA"})
+            add(std::wstring(L"setup") + lang + L".dll", std::wstring(L"Uninstall\\setup") + lang + L".dll");
+        add(L"setup.ini", L"setup.ini");
+        for (const wchar_t* name : {L"mingwm10.dll", L"KXRaidSetup.exe"}) add(std::wstring(L"Application\\") + name, name);
+        if (test::ExpectedNt6()) add(L"Application\\ArrSvcSetup.exe", L"ArrSvcSetup.exe");
+        MachineState images;
+        AddFiles(v2_ + L"\\Application\\Images", images);
+        for (const auto& image : images) {
+            const std::wstring name = image.first.substr(image.first.rfind(L'\\') + 1);
+            add(L"Application\\Images\\" + name, L"Images\\" + name);
+        }
+        return expected;
+    }
+
+    MachineState InstalledFiles() const {
+        MachineState files;
+        AddFiles(product_.installDir, files);
+        return files;
+    }
+};
+
+TEST_F(KilledUpgradeTest, TheNextRunOfVersion2EndsWithVersion2Whole) {
+    for (const KillCase& c : kKills) {
+        SCOPED_TRACE(c.name);
+        KillUpgradeAt(c.point);
+        EXPECT_EQ(0, RunSilent(v2_));
+        EXPECT_EQ(Version2Files(), InstalledFiles());
+        EXPECT_EQ(L"2.00.00", DisplayVersion(product_));
+        if (test::ExpectedNt6()) {
+            EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), test::ServiceState(product_.serviceName));
+        }
+    }
+}
+
+TEST_F(KilledUpgradeTest, TheQuietUninstallStringThenRemovesEverything) {
+    for (const KillCase& c : kKills) {
+        SCOPED_TRACE(c.name);
+        KillUpgradeAt(c.point);
+        wchar_t command[1024] = {};
+        DWORD size = sizeof command - sizeof(wchar_t);
+        ASSERT_EQ(ERROR_SUCCESS, ::SHGetValueW(HKEY_LOCAL_MACHINE, product_.uninstallKey.c_str(),
+                                               L"QuietUninstallString", nullptr, command, &size));
+        test::Process uninstall(command);
+        EXPECT_EQ(0, uninstall.Wait(120000));
+        EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.installDir); }, 60000))
+            << Listing(InstalledFiles());
+        EXPECT_FALSE(test::FileExists(product_.desktopLink));
+        EXPECT_FALSE(test::FileExists(product_.group));
+        EXPECT_EQ(L"", DisplayVersion(product_));
+        EXPECT_EQ(0u, test::ServiceState(product_.serviceName));
+    }
 }
 
 } // namespace

@@ -21,7 +21,9 @@ TEST(SelfDeleteScriptTest, LoopsUntilTheUninstallerIsGoneThenRemovesFolderAndIts
               "rd /s /q \"C:\\Program Files\\HBC71K\\Uninstall\"\r\n"
               "IF EXIST \"C:\\Program Files\\HBC71K\\Uninstall\\setup.exe\" GOTO DEL_DIR\r\n"
               "IF EXIST \"C:\\Program Files\\HBC71K\\Uninstall\\setup.ini\" GOTO DEL_DIR\r\n"
-              "rd \"C:\\Program Files\\HBC71K\"\r\n"
+              "del /f /q \"C:\\Program Files\\HBC71K\\*.avsetup-del\"\r\n"
+              "cd /d \"%SystemRoot%\"\r\n"
+              "start \"\" /min cmd /c ping -n 3 127.0.0.1 ^>nul ^& rd \"C:\\Program Files\\HBC71K\"\r\n"
               "del \"C:\\Program Files\\HBC71K\\KxUninst.bat\"\r\n",
               text.View());
 }
@@ -30,9 +32,9 @@ TEST(SelfDeleteScriptTest, WritesCharactersInTheConsoleCodePage) {
     ScriptText text;
     ASSERT_TRUE(ComposeSelfDeleteScript(L"C:\\Program Files\\Caf\u00e9", kUsOem, text));
     // cp437 holds "é" as 0x82, not as its UTF-16 low byte 0xE9.
-    EXPECT_NE(std::string_view::npos, text.View().find("rd \"C:\\Program Files\\Caf\x82\"\r\n"));
+    EXPECT_NE(std::string_view::npos, text.View().find("& rd \"C:\\Program Files\\Caf\x82\"\r\n"));
     ASSERT_TRUE(ComposeSelfDeleteScript(L"C:\\Program Files\\Caf\u00e9", kWestern, text));
-    EXPECT_NE(std::string_view::npos, text.View().find("rd \"C:\\Program Files\\Caf\xe9\"\r\n"));
+    EXPECT_NE(std::string_view::npos, text.View().find("& rd \"C:\\Program Files\\Caf\xe9\"\r\n"));
 }
 
 TEST(SelfDeleteScriptTest, RefusesPathsTheCodePageCannotHoldExactly) {

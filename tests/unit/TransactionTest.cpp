@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "engine/Journal.h"
+#include "engine/Transaction.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// The journal is read back only when it is whole and ours: a run killed
+// while writing it had changed nothing yet, and its file must not be
+// taken for a list of what to put back.
+TEST(JournalTest, OnlyAWholeJournalOfOursIsTakenAtItsWord) {
+    std::unique_ptr<Journal> journal(new Journal);
+    StartJournal(*journal);
+    EXPECT_TRUE(AddSavedPath(*journal, L"C:\\Program Files\\HBC71K", true, true));
+    const DWORD whole = sizeof *journal;
+    EXPECT_TRUE(IsWholeJournal(*journal, whole));
+    EXPECT_FALSE(IsWholeJournal(*journal, whole - 1)) << "cut off";
+    EXPECT_FALSE(IsWholeJournal(*journal, 0)) << "empty";
+    journal->endMagic ^= 1;
+    EXPECT_FALSE(IsWholeJournal(*journal, whole)) << "its end not written";
+    journal->endMagic ^= 1;
+    journal->pathCount = kJournalPathCount + 1;
+    EXPECT_FALSE(IsWholeJournal(*journal, whole)) << "a count beyond its room";
+    // It never takes more paths than it has room for.
+    StartJournal(*journal);
+    for (int i = 0; i < kJournalPathCount; ++i) ASSERT_TRUE(AddSavedPath(*journal, L"C:\\x", false, false));
+    EXPECT_FALSE(AddSavedPath(*journal, L"C:\\x", false, false));
+}
+
+std::string Read(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in) return "<none>";
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Wherever a run stopped, putting back from the journal leaves the file as
+// it was before the run, and nothing of ours beside it.
+struct RestoreCase {
+    const char* name;
+    bool existed;        // the journal: the file was there before the run
+    const char* target;  // what is at its name when the run stopped (null: nothing)
+    const char* kept;    // the kept file (null: none)
+    const char* copy;    // a new copy not yet moved in (null: none)
+    const char* after;   // what the restore leaves at the name
+};
+
+const RestoreCase kRestoreCases[] = {
+    {"replaced", true, "new", "old", nullptr, "old"},
+    {"not reached yet", true, "old", nullptr, nullptr, "old"},
+    {"its new copy half-written", true, "old", nullptr, "ne", "old"},
+    {"stopped between the two renames", true, nullptr, "old", "new", "old"},
+    {"added by the run", false, "new", nullptr, nullptr, "<none>"},
+    {"its first copy half-written", false, nullptr, nullptr, "ne", "<none>"},
+};
+
+TEST(TransactionTest, RollBackPutsEachFileBackWhereverTheRunStopped) {
+    test::ScratchDir dir;
+    for (const RestoreCase& c : kRestoreCases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring file = dir / L"mingwm10.dll";
+        if (c.target) test::WriteTextFile(file, c.target);
+        if (c.kept) test::WriteTextFile(file + kKeptSuffix, c.kept);
+        if (c.copy) test::WriteTextFile(file + kNewCopySuffix, c.copy);
+        std::unique_ptr<Journal> journal(new Journal);
+        StartJournal(*journal);
+        AddSavedPath(*journal, file.c_str(), false, c.existed);
+        RollBackInstall(dir.Path().c_str(), *journal, false);
+        EXPECT_EQ(c.after, Read(file));
+        EXPECT_FALSE(test::FileExists(file + kKeptSuffix));
+        EXPECT_FALSE(test::FileExists(file + kNewCopySuffix));
+        ::DeleteFileW(file.c_str());
+    }
+}
+
+TEST(TransactionTest, PlacedFilesStayAfterTheCommitAndTheKeptOnesGo) {
+    test::ScratchDir dir;
+    const std::wstring source = dir / L"source", target = dir / L"target";
+    test::WriteTextFile(source, "new");
+    test::WriteTextFile(target, "old");
+    std::unique_ptr<Journal> owned(new Journal);
+    Journal& journal = *owned;
+    StartJournal(journal);
+    AddSavedPath(journal, target.c_str(), false, true);
+    ASSERT_TRUE(WriteJournal(dir.Path().c_str(), journal));
+    ASSERT_TRUE(PlaceFile(source.c_str(), target.c_str()));
+    EXPECT_EQ("old", Read(target + kKeptSuffix));
+    EXPECT_TRUE(HadInstallation(journal));
+    CommitInstall(dir.Path().c_str(), journal);
+    EXPECT_EQ("new", Read(target));
+    EXPECT_FALSE(test::FileExists(target + kKeptSuffix));
+    EXPECT_FALSE(test::FileExists(dir / L"avsetup.journal"));
+    // A source that cannot be read leaves the target as it was.
+    EXPECT_FALSE(PlaceFile((dir / L"missing").c_str(), target.c_str()));
+    EXPECT_EQ("new", Read(target));
+    EXPECT_FALSE(test::FileExists(target + kNewCopySuffix));
+}
+
+} // namespace
