@@ -40,7 +40,7 @@ void CBmpBtnCtrl::FitToBitmap(int x, int y) {
     RECT client = {};
     ::GetClientRect(hwnd, &client);
     const SIZE size = FitButtonSize(kind, pictures_[kNormalPicture].GetSize(), client.right,
-                                    ::GetSystemMetrics(SM_CXMENUCHECK));
+                                    fw::SystemMetricForDpi(SM_CXMENUCHECK, dpi_), dpi_);
     if (buttonType_ == BS_PUSHBUTTON && keyColor_ >= 0 && keyColor_ <= 0xFFFFFF) {
         // The window owns the region it is given, so it gets a copy: the
         // cached one stays ours to replace or delete.

@@ -23,6 +23,16 @@ int WindowDpi(HWND hwnd) {
     return dpi > 0 ? dpi : kBaseDpi;
 }
 
+int SystemMetricForDpi(int index, int dpi) {
+    using ForDpiFn = int(WINAPI*)(int, UINT);
+    if (auto forDpi = reinterpret_cast<ForDpiFn>(User32Function("GetSystemMetricsForDpi")))
+        return forDpi(index, static_cast<UINT>(dpi));
+    ScreenDC screen;
+    const int systemDpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    const int metric = ::GetSystemMetrics(index);
+    return systemDpi > 0 && systemDpi != dpi ? ::MulDiv(metric, dpi, systemDpi) : metric;
+}
+
 void TakeOverDialogDpiScaling(HWND dialog) {
     using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
     const int disableAll = 1;  // DDC_DISABLE_ALL

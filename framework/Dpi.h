@@ -17,6 +17,10 @@ inline int ScaleToDpi(int value, int dpi) { return ::MulDiv(value, dpi, kBaseDpi
 // system's (GetDeviceCaps LOGPIXELSX: Windows XP to 8).
 int WindowDpi(HWND hwnd);
 
+// A system metric at `dpi` (GetSystemMetricsForDpi where the system has it,
+// else the system's metric scaled from the system's dpi).
+int SystemMetricForDpi(int index, int dpi);
+
 // The dialog manager of Windows 10 rescales a per-monitor aware dialog's
 // controls and fonts on a dpi change by its template; a skinned dialog that
 // rescales itself turns that off. Nothing where the system has no such thing.

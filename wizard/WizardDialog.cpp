@@ -36,6 +36,15 @@ bool Usable(HWND control) {
     return control && (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) && ::IsWindowEnabled(control);
 }
 
+// The height of a line of the control's font.
+int LineHeight(HWND control) {
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    fw::ScreenDC screen;
+    fw::ScopedSelect select(screen.Get(), font);
+    TEXTMETRICW metrics = {};
+    return font && ::GetTextMetricsW(screen.Get(), &metrics) ? metrics.tmHeight : 0;
+}
+
 void Place(HWND control, const RECT& box, UINT extra = 0) {
     ::SetWindowPos(control, nullptr, box.left, box.top, box.right, box.bottom,
                    SWP_NOZORDER | SWP_NOOWNERZORDER | extra);
@@ -149,7 +158,7 @@ void WizardDialog::SetUpTexts() {
 void WizardDialog::LayOutControls() {
     RECT client = {};
     ::GetClientRect(Hwnd(), &client);
-    const WizardLayout layout = ComputeWizardLayout(client.right - client.left, dpi_);
+    const WizardLayout layout = ComputeWizardLayout(client.right - client.left, dpi_, LineHeight(titleLabel_.Hwnd()));
     Place(titleLabel_.Hwnd(), layout.title);
     Place(upperText_.Hwnd(), layout.upper);
     Place(lowerText_.Hwnd(), layout.lower);
@@ -163,15 +172,20 @@ void WizardDialog::LayOutControls() {
     Place(progressBar_, layout.progress, SWP_HIDEWINDOW);
 }
 
-// The box's width comes from the template, at the dpi the template was made
-// at: it is set back to that width, at the current dpi, before the picture
-// widens it again.
+// The box's width comes from the template, in dialog units of the buttons'
+// font: it is set back to that width, in the font of the current dpi,
+// before the picture widens it again.
 void WizardDialog::FitLaunchBox(POINT at) {
     HWND box = launchBox_.Hwnd();
     RECT client = {};
     ::GetClientRect(box, &client);
-    if (launchBoxTemplateWidth_ < 0) launchBoxTemplateWidth_ = client.right;
-    const int width = ::MulDiv(launchBoxTemplateWidth_, dpi_, templateDpi_);
+    if (launchBoxUnits_ < 0) {
+        RECT unit = {0, 0, 4, 0};
+        ::MapDialogRect(Hwnd(), &unit);
+        dialogBaseUnitX_ = unit.right;
+        launchBoxUnits_ = ::MulDiv(client.right, 4, dialogBaseUnitX_);
+    }
+    const int width = ::MulDiv(launchBoxUnits_, dialogBaseUnitX_, 4);
     if (width != client.right)
         ::SetWindowPos(box, nullptr, 0, 0, width, client.bottom,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);

@@ -69,10 +69,12 @@ private:
     // The dpi everything is drawn and placed for, known before the window
     // is sized.
     int dpi_ = 96;
-    // The dpi the dialog made its template's controls and font at, and the
-    // launch box's width from the template, which its picture widens.
+    // The dpi the dialog made its template's controls and font at; the
+    // launch box's width in the template's dialog units (its picture widens
+    // it), and the width of a dialog unit (x 4) in the buttons' font.
     int templateDpi_ = 96;
-    int launchBoxTemplateWidth_ = -1;
+    int launchBoxUnits_ = -1;
+    int dialogBaseUnitX_ = 0;
     // The buttons' font at dpi_ once it has changed; until then they keep
     // the one the dialog made from its template.
     fw::ScopedFont buttonFont_;

@@ -63,10 +63,14 @@ int DefaultButtonOf(WizardPage page) {
     return 0;
 }
 
-WizardLayout ComputeWizardLayout(int w, int dpi) {
+WizardLayout ComputeWizardLayout(int w, int dpi, int titleLineHeight) {
     const auto s = [dpi](int pixels) { return fw::ScaleToDpi(pixels, dpi); };
     WizardLayout layout;
-    layout.title = RECT{s(14), s(7), w - s(60), s(15)};
+    // At 96 dpi the title keeps the 15 pixels it always had (the last row of
+    // its descenders stays cut), so that the wizard at 100 % stays as it was
+    // to the pixel; larger fonts outgrow their scaled 15 by more.
+    const int titleHeight = dpi != fw::kBaseDpi && titleLineHeight > s(15) ? titleLineHeight : s(15);
+    layout.title = RECT{s(14), s(7), w - s(60), titleHeight};
     layout.upper = RECT{s(35), s(55), w - s(70), s(35)};
     layout.lower = RECT{s(200), s(170), w - s(230), s(60)};
     layout.close = POINT{w - s(32), s(11)};

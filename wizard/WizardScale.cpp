@@ -7,6 +7,21 @@
 
 #include "framework/Dpi.h"
 
+namespace {
+
+// The width of four dialog units in a font, as the dialog manager measures
+// it: the average width of the alphabet's letters.
+int DialogBaseUnitX(HFONT font) {
+    static const wchar_t alphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    fw::ScreenDC screen;
+    fw::ScopedSelect select(screen.Get(), font);
+    SIZE extent = {};
+    if (!::GetTextExtentPoint32W(screen.Get(), alphabet, 52, &extent)) return 0;
+    return (extent.cx / 26 + 1) / 2;
+}
+
+} // namespace
+
 void WizardDialog::SetUpFonts() {
     for (LinkLabel* label : {&titleLabel_, &upperText_, &lowerText_}) label->SetDpi(dpi_);
 }
@@ -23,6 +38,7 @@ void WizardDialog::ScaleButtonFont(int fromDpi) {
     if (!font) return;
     for (CBmpBtnCtrl* button : {&closeButton_, &actionButton_, &finishButton_, &cancelButton_, &launchBox_})
         ::SendMessageW(button->Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    if (int unit = DialogBaseUnitX(font.Get())) dialogBaseUnitX_ = unit;
     // The buttons hold the new font now; the old one may go.
     buttonFont_ = std::move(font);
 }
