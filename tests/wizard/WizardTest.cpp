@@ -73,11 +73,41 @@ std::string ReadFile(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The display's dpi that the wizards a test starts read: LogPixels of the
+// user's desktop, as the Display control panel sets it (each program reads
+// it as it starts). The value before is put back.
+class ScopedDisplayDpi {
+public:
+    explicit ScopedDisplayDpi(DWORD dpi) {
+        key_.Create(HKEY_CURRENT_USER, L"Control Panel\\Desktop", KEY_QUERY_VALUE | KEY_SET_VALUE);
+        DWORD size = sizeof before_;
+        had_ = ::RegQueryValueExW(key_.Get(), L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&before_),
+                                  &size) == ERROR_SUCCESS;
+        key_.SetDword(L"LogPixels", dpi);
+    }
+    ~ScopedDisplayDpi() {
+        if (had_)
+            key_.SetDword(L"LogPixels", before_);
+        else
+            ::RegDeleteValueW(key_.Get(), L"LogPixels");
+    }
+    ScopedDisplayDpi(const ScopedDisplayDpi&) = delete;
+    ScopedDisplayDpi& operator=(const ScopedDisplayDpi&) = delete;
+
+private:
+    fw::RegKey key_;
+    DWORD before_ = 0;
+    bool had_ = false;
+};
+
 // Each test installs a product of its own from its own copy of the medium,
 // and everything is taken away again afterwards.
 class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // AV_DISPLAY_DPI runs the tests on a display of that dpi.
+        if (const std::wstring dpi = test::Env(L"AV_DISPLAY_DPI"); !dpi.empty())
+            display_ = std::make_unique<ScopedDisplayDpi>(std::wcstoul(dpi.c_str(), nullptr, 10));
         medium_ = dir_ / L"medium";
         test::CopyTree(test::MediumDir(), medium_);
         ASSERT_TRUE(test::FileExists(medium_ + L"\\setup.exe"));
@@ -147,6 +177,7 @@ protected:
     std::wstring log_ = dir_ / L"standin.log";
     test::ScopedEnv logVariable_{L"AV_STANDIN_LOG", log_};
     std::unique_ptr<test::Process> application_;
+    std::unique_ptr<ScopedDisplayDpi> display_;
 };
 
 struct Placement {
@@ -666,33 +697,6 @@ TEST_F(WizardTest, DraggingTheBodyMovesTheWindowAndPressingAButtonDoesNot) {
     ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_NE(-1, setup.Wait(30000));
 }
-
-// The display's dpi that the wizards a test starts read: LogPixels of the
-// user's desktop, as the Display control panel sets it (each program reads
-// it as it starts). The value before is put back.
-class ScopedDisplayDpi {
-public:
-    explicit ScopedDisplayDpi(DWORD dpi) {
-        key_.Create(HKEY_CURRENT_USER, L"Control Panel\\Desktop", KEY_QUERY_VALUE | KEY_SET_VALUE);
-        DWORD size = sizeof before_;
-        had_ = ::RegQueryValueExW(key_.Get(), L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&before_),
-                                  &size) == ERROR_SUCCESS;
-        key_.SetDword(L"LogPixels", dpi);
-    }
-    ~ScopedDisplayDpi() {
-        if (had_)
-            key_.SetDword(L"LogPixels", before_);
-        else
-            ::RegDeleteValueW(key_.Get(), L"LogPixels");
-    }
-    ScopedDisplayDpi(const ScopedDisplayDpi&) = delete;
-    ScopedDisplayDpi& operator=(const ScopedDisplayDpi&) = delete;
-
-private:
-    fw::RegKey key_;
-    DWORD before_ = 0;
-    bool had_ = false;
-};
 
 int Scaled(int pixels, int dpi) { return ::MulDiv(pixels, dpi, 96); }
 
