@@ -15,6 +15,7 @@
 
 #include <oleacc.h>
 
+#include "controls/PngImage.h"
 #include "framework/ComInit.h"
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
@@ -905,6 +906,65 @@ TEST_F(ScaleTest, ADpiChangeTo192RescalesAWizardShownAt96AsIfItHadStartedThere) 
     }
     EXPECT_EQ(started.fontHeights, changed.fontHeights);
     ExpectTextsFit(wizard, 192);
+
+    ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(-1, setup.Wait(30000));
+}
+
+// The window's pixels as the screen shows them, 0x00RRGGBB, top row first.
+std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    fw::ScopedBitmap bitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    std::vector<std::uint32_t> pixels;
+    if (bitmap) {
+        fw::MemoryDC memory(screen);
+        {
+            fw::ScopedSelect select(memory.Get(), bitmap.Get());
+            ::BitBlt(memory.Get(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        }
+        ::GdiFlush();
+        const auto* first = static_cast<const std::uint32_t*>(bits);
+        pixels.assign(first, first + static_cast<size_t>(width) * height);
+        for (auto& pixel : pixels) pixel &= 0xFFFFFF;
+    }
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// At 100 % the wizard is what it was before it learnt to scale: its ready
+// page is, to the pixel, the picture taken of it then (ready-96.png, from
+// the walk of that build).
+TEST_F(WizardTest, At96DpiTheReadyPageIsThePictureTakenBeforeItScaled) {
+    ScopedDisplayDpi display(96);
+    // The medium's own names, as pictured.
+    ASSERT_TRUE(::CopyFileW((test::MediumDir() + L"\\setup.ini").c_str(), (medium_ + L"\\setup.ini").c_str(), FALSE));
+    const std::string file = ReadFile(test::TestBinDir() + L"\\ready-96.png");
+    PngImage before;
+    ASSERT_TRUE(DecodePng(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(), before));
+
+    test::MoveMouseAway();
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), L"Arrayvane - Installation Wizard"));
+    ASSERT_TRUE(wizard.Exists());
+    const RECT frame = wizard.Frame();
+    ASSERT_EQ(before.width, frame.right - frame.left);
+    ASSERT_EQ(before.height, frame.bottom - frame.top);
+    // Until it has painted, or the deadline has passed.
+    std::vector<std::uint32_t> now;
+    test::WaitFor([&] { return (now = ScreenPixels(frame)) == before.pixels; }, 10000);
+    size_t differing = 0;
+    for (size_t i = 0; i < now.size() && i < before.pixels.size(); ++i) differing += now[i] != before.pixels[i];
+    EXPECT_EQ(before.pixels.size(), now.size());
+    EXPECT_EQ(0u, differing) << "pixels unlike the picture of old";
 
     ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_NE(-1, setup.Wait(30000));
