@@ -83,7 +83,7 @@ INT_PTR WizardDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: OnTimer(wParam); return FALSE;
     case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_LBUTTONDOWN: return OnLButtonDown(lParam);
-    case fw::kDpiChangedMessage: return OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    case fw::kDpiChangedMessage: return OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case DM_GETDEFID: return OnGetDefId();
     // The dialog itself gets the focus when a focused control is hidden, or
     // on activation with nothing to restore: the page's default button takes it.

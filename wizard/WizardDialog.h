@@ -44,7 +44,7 @@ private:
     // The display's scale (WizardScale.cpp).
     void SetUpFonts();
     void ScaleButtonFont(int fromDpi);
-    INT_PTR OnDpiChanged(int dpi, const RECT& suggested);
+    INT_PTR OnDpiChanged(int dpi, const RECT* suggested);
 
     // The labels' sizes in points.
     static constexpr int kTitlePoints = 11;

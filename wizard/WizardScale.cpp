@@ -30,8 +30,8 @@ void WizardDialog::SetUpFonts() {
 // with; at another dpi they get the same font at that dpi.
 void WizardDialog::ScaleButtonFont(int fromDpi) {
     LOGFONTW description = {};
-    HGDIOBJ template_ = reinterpret_cast<HGDIOBJ>(::SendMessageW(Hwnd(), WM_GETFONT, 0, 0));
-    if (!template_ || !::GetObjectW(template_, sizeof description, &description)) return;
+    HGDIOBJ dialogFont = reinterpret_cast<HGDIOBJ>(::SendMessageW(Hwnd(), WM_GETFONT, 0, 0));
+    if (!dialogFont || !::GetObjectW(dialogFont, sizeof description, &description)) return;
     description.lfHeight = ::MulDiv(description.lfHeight, dpi_, fromDpi);
     description.lfWidth = ::MulDiv(description.lfWidth, dpi_, fromDpi);
     fw::ScopedFont font(::CreateFontIndirectW(&description));
@@ -43,7 +43,7 @@ void WizardDialog::ScaleButtonFont(int fromDpi) {
     buttonFont_ = std::move(font);
 }
 
-INT_PTR WizardDialog::OnDpiChanged(int dpi, const RECT& suggested) {
+INT_PTR WizardDialog::OnDpiChanged(int dpi, const RECT* suggested) {
     if (dpi > 0 && dpi != dpi_) {
         dpi_ = dpi;
         LoadSkinBitmaps();
@@ -53,9 +53,12 @@ INT_PTR WizardDialog::OnDpiChanged(int dpi, const RECT& suggested) {
         lowerText_.SetPointSize(kLowerPoints);
         ScaleButtonFont(templateDpi_);
     }
-    // The suggested place; the size is the background's at the new dpi,
-    // which is the suggested size give or take the rounding of a pixel.
-    const POINT origin = {suggested.left, suggested.top};
+    // The suggested place (where it stands without one); the size is the
+    // background's at the new dpi, which is the suggested size give or take
+    // the rounding of a pixel.
+    RECT frame = {};
+    ::GetWindowRect(Hwnd(), &frame);
+    const POINT origin = suggested ? POINT{suggested->left, suggested->top} : POINT{frame.left, frame.top};
     ApplyWindowShape(&origin);
     LayOutControls();
     ::RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
