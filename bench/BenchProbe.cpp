@@ -3,7 +3,9 @@
 // the medium. Each command prints one line of "name=value" pairs.
 //
 //   painted SETUP_EXE [ARGS...]  process start to the wizard visible, and to
-//                                its background on the screen; then Cancel
+//                                its background on the screen; then Cancel.
+//                                With AV_DISPLAY_DPI=192 on a display of
+//                                192 dpi, against the 200 % background
 //   region SETUP_EXE RUNS        the wizard's region cut from SETUP_EXE's own
 //                                background bitmap, RUNS times (ms each)
 //   walk SETUP_EXE [ARGS...]     start, the action button, the finish button,
@@ -22,8 +24,10 @@
 #include <string>
 #include <vector>
 
+#include "controls/PngImage.h"
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
+#include "framework/RegKey.h"
 #include "tests/tools/WalkWindows.h"
 #include "tests/tools/WindowShot.h"
 #include "wizard/WindowShape.h"
@@ -171,11 +175,47 @@ double PaintedShare(HWND window, const std::vector<uint32_t>& background, int wi
     return points ? static_cast<double>(matching) / points : 0;
 }
 
+// The 200 % background of setup.exe, which it shows as it is at 192 dpi.
+std::vector<uint32_t> Background200(const std::wstring& setupExe, int& width, int& height) {
+    HMODULE module = ::LoadLibraryExW(setupExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? ::FindResourceW(module, MAKEINTRESOURCEW(kBackgroundBitmap), L"PNG200") : nullptr;
+    PngImage picture;
+    if (found && DecodePng(static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found))),
+                           ::SizeofResource(module, found), picture)) {
+        width = picture.width;
+        height = picture.height;
+    }
+    if (module) ::FreeLibrary(module);
+    return picture.pixels;
+}
+
+// The display's dpi for the programs started while it lives (LogPixels, as
+// the Display control panel sets it); 96 again afterwards.
+class DisplayDpi {
+public:
+    explicit DisplayDpi(DWORD dpi) {
+        key_.Create(HKEY_CURRENT_USER, L"Control Panel\\Desktop", KEY_SET_VALUE);
+        key_.SetDword(L"LogPixels", dpi);
+    }
+    ~DisplayDpi() { key_.SetDword(L"LogPixels", 96); }
+
+private:
+    fw::RegKey key_;
+};
+
 int Painted(int argc, wchar_t** argv) {
     const std::wstring setupExe = argv[2];
-    fw::ScopedBitmap bitmap(LoadBackground(setupExe));
+    const int dpi = _wtoi(_wgetenv(L"AV_DISPLAY_DPI") ? _wgetenv(L"AV_DISPLAY_DPI") : L"96");
+    if (dpi != 96 && dpi != 192) {
+        Print("error=dpi-neither-96-nor-192");
+        return 1;
+    }
+    DisplayDpi display(dpi);
+    fw::ScopedBitmap bitmap(dpi == 96 ? LoadBackground(setupExe) : nullptr);
     int width = 0, height = 0;
-    const std::vector<uint32_t> background = bitmap ? PixelsOf(bitmap.Get(), width, height) : std::vector<uint32_t>();
+    const std::vector<uint32_t> background = dpi == 192 ? Background200(setupExe, width, height)
+                                             : bitmap    ? PixelsOf(bitmap.Get(), width, height)
+                                                         : std::vector<uint32_t>();
     if (background.empty()) {
         Print("error=no-background-bitmap");
         return 1;

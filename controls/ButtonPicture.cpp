@@ -1,5 +1,7 @@
 #include "controls/ButtonPicture.h"
 
+#include "framework/Dpi.h"
+
 ButtonKind KindOfButtonType(int buttonType) {
     switch (buttonType) {
     case BS_PUSHBUTTON:
@@ -30,8 +32,9 @@ ButtonPicture ChooseButtonPicture(ButtonKind kind, UINT itemState, bool hovering
     return kNormalPicture;
 }
 
-SIZE FitButtonSize(ButtonKind kind, SIZE picture, int clientWidth, int menuCheckWidth) {
+SIZE FitButtonSize(ButtonKind kind, SIZE picture, int clientWidth, int menuCheckWidth, int dpi) {
     if (kind == ButtonKind::CheckBox || kind == ButtonKind::Radio)
-        return SIZE{picture.cx + clientWidth - menuCheckWidth + 2, picture.cy + 4};
+        return SIZE{picture.cx + clientWidth - menuCheckWidth + fw::ScaleToDpi(2, dpi),
+                    picture.cy + fw::ScaleToDpi(4, dpi)};
     return picture;
 }

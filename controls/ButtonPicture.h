@@ -21,5 +21,6 @@ ButtonPicture ChooseButtonPicture(ButtonKind kind, UINT itemState, bool hovering
 
 // The window size that fits a button to its normal picture: a push button
 // takes the picture's size; a check box or radio button exchanges the
-// system's check square for the picture and 2 pixels, and is 4 taller.
-SIZE FitButtonSize(ButtonKind kind, SIZE picture, int clientWidth, int menuCheckWidth);
+// system's check square for the picture and 2 pixels, and is 4 taller
+// (pixels at 96 dpi, scaled to `dpi`).
+SIZE FitButtonSize(ButtonKind kind, SIZE picture, int clientWidth, int menuCheckWidth, int dpi);

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "controls/ControlFacts.h"
+#include "controls/SkinPicture.h"
+#include "framework/Dpi.h"
 
 BOOL CBmpBtnCtrl::LoadBitmaps(UINT normal, UINT pressed, UINT hover, UINT checked,
                               UINT disabled, UINT disabledChecked) {
@@ -14,7 +16,7 @@ BOOL CBmpBtnCtrl::LoadBitmaps(UINT normal, UINT pressed, UINT hover, UINT checke
     keyColor_ = -1;
     keepRect_ = RECT{0, 0, 0, 0};
 
-    if (!pictures_[kNormalPicture].Load(normal, loader_)) return FALSE;
+    if (!LoadPicture(kNormalPicture, normal)) return FALSE;
     const struct { ButtonPicture slot; UINT id; } optional[] = {
         {kPressedPicture, pressed},   {kHoverPicture, hover},
         {kCheckedPicture, checked},   {kDisabledPicture, disabled},
@@ -22,9 +24,15 @@ BOOL CBmpBtnCtrl::LoadBitmaps(UINT normal, UINT pressed, UINT hover, UINT checke
     };
     BOOL all = TRUE;
     for (const auto& entry : optional)
-        if (entry.id != 0 && !pictures_[entry.slot].Load(entry.id, loader_)) all = FALSE;
+        if (entry.id != 0 && !LoadPicture(entry.slot, entry.id)) all = FALSE;
     return all;
 }
+
+BOOL CBmpBtnCtrl::LoadPicture(ButtonPicture slot, UINT id) {
+    return pictures_[slot].Adopt(loader_ ? loader_(id) : LoadSkinPicture(id, dpi_));
+}
+
+int CBmpBtnCtrl::Scaled(int pixels) const { return fw::ScaleToDpi(pixels, dpi_); }
 
 void CBmpBtnCtrl::FitToBitmap(int x, int y) {
     HWND hwnd = Hwnd();
@@ -32,7 +40,7 @@ void CBmpBtnCtrl::FitToBitmap(int x, int y) {
     RECT client = {};
     ::GetClientRect(hwnd, &client);
     const SIZE size = FitButtonSize(kind, pictures_[kNormalPicture].GetSize(), client.right,
-                                    ::GetSystemMetrics(SM_CXMENUCHECK));
+                                    fw::SystemMetricForDpi(SM_CXMENUCHECK, dpi_), dpi_);
     if (buttonType_ == BS_PUSHBUTTON && keyColor_ >= 0 && keyColor_ <= 0xFFFFFF) {
         // The window owns the region it is given, so it gets a copy: the
         // cached one stays ours to replace or delete.

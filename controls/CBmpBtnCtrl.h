@@ -29,8 +29,11 @@ public:
     void SetKeyColor(LONG key, RECT keep) { keyColor_ = key; keepRect_ = keep; }
     void SetButtonCursor(HCURSOR cursor) { buttonCursor_ = cursor; }
     // Where LoadBitmaps takes its pictures from (the program's resources
-    // unless a test says otherwise).
+    // at the display's scale unless a test says otherwise).
     void SetBitmapLoader(SkinBitmap::Loader loader) { loader_ = loader; }
+    // The display's dpi: pictures loaded after it are drawn for it, and the
+    // focus rectangle, the caption's offsets and the box's gap scale with it.
+    void SetDpi(int dpi) { dpi_ = dpi; }
     // What a screen reader calls a button without a caption.
     void SetAccessibleName(const std::wstring& name) { accessibleName_ = name; }
 
@@ -57,11 +60,15 @@ private:
     void DrawPushButton(HDC dc, RECT face, UINT itemState);
     void DrawCheckBox(HDC dc, RECT face, UINT itemState, bool radio);
     const SkinBitmap& PictureFor(UINT itemState) const;
+    BOOL LoadPicture(ButtonPicture slot, UINT id);
+    int Scaled(int pixels) const;
+    HFONT CaptionFont() const;
     std::wstring Caption() const;
     bool HasStyle(LONG bits) const;
 
     SkinBitmap pictures_[kPictureCount];
-    SkinBitmap::Loader loader_ = &SkinBitmap::LoadOwnBitmap;
+    SkinBitmap::Loader loader_ = nullptr;
+    int dpi_ = 96;
     LONG keyColor_ = -1;
     RECT keepRect_ = {0, 0, 0, 0};
     bool hovering_ = false;

@@ -7,13 +7,20 @@ const COLORREF kCheckBoxFace = RGB(71, 93, 173);
 const SIZE kFaceBorder = {5, 5};
 
 // "Arial" at 9 points for the radio button's caption.
-HFONT CreateRadioFont() {
-    fw::ScreenDC screen;
+HFONT CreateRadioFont(int dpi) {
     LOGFONTW description = {};
-    description.lfHeight = -(::GetDeviceCaps(screen.Get(), LOGPIXELSY) * 90 / 720);
+    description.lfHeight = -(dpi * 90 / 720);
     description.lfCharSet = DEFAULT_CHARSET;
     ::lstrcpynW(description.lfFaceName, L"Arial", LF_FACESIZE);
     return ::CreateFontIndirectW(&description);
+}
+
+// A focus rectangle `thickness` dotted lines deep, inwards from `frame`.
+void DrawFocusFrame(HDC dc, RECT frame, int thickness) {
+    for (int i = 0; i < thickness; ++i) {
+        ::DrawFocusRect(dc, &frame);
+        ::InflateRect(&frame, -1, -1);
+    }
 }
 
 class ScopedBkMode {
@@ -53,10 +60,7 @@ void CBmpBtnCtrl::Paint(HDC dc, UINT itemState) {
     {
         fw::ScopedSaveDC saved(buffer.Get());
         ::SelectObject(buffer.Get(), canvas.Get());
-        HWND parent = ::GetParent(hwnd);
-        if (HFONT font = parent ? reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0))
-                                : nullptr)
-            ::SelectObject(buffer.Get(), font);
+        if (HFONT font = CaptionFont()) ::SelectObject(buffer.Get(), font);
         switch (KindOfButtonType(buttonType_)) {
         case ButtonKind::Push: DrawPushButton(buffer.Get(), face, itemState); break;
         case ButtonKind::CheckBox: DrawCheckBox(buffer.Get(), face, itemState, false); break;
@@ -80,13 +84,13 @@ void CBmpBtnCtrl::DrawPushButton(HDC dc, RECT face, UINT itemState) {
                            pictures_[kHoverPicture].IsEmpty();
     const bool enabled = ::IsWindowEnabled(Hwnd());
     if (!bareHover && HasStyle(WS_TABSTOP) && enabled && (itemState & ODS_FOCUS)) {
-        ::InflateRect(&face, -1, -1);
-        ::DrawFocusRect(dc, &face);
+        ::InflateRect(&face, -Scaled(1), -Scaled(1));
+        DrawFocusFrame(dc, face, Scaled(1));
     }
     ScopedBkMode mode(dc, TRANSPARENT);
     const std::wstring caption = Caption();
     if (caption.empty()) return;
-    if (itemState & ODS_SELECTED) ::OffsetRect(&face, 1, 1);
+    if (itemState & ODS_SELECTED) ::OffsetRect(&face, Scaled(1), Scaled(1));
     ::SetTextColor(dc, enabled ? kCaptionColor : ::GetSysColor(COLOR_GRAYTEXT));
     ::DrawTextW(dc, caption.c_str(), -1, &face,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
@@ -108,26 +112,26 @@ void CBmpBtnCtrl::DrawCheckBox(HDC dc, RECT face, UINT itemState, bool radio) {
     const bool focus = enabled && (itemState & ODS_FOCUS) && (radio || HasStyle(WS_TABSTOP));
     const std::wstring caption = Caption();
     if (caption.empty()) {
-        if (radio && focus) ::DrawFocusRect(dc, &box);
+        if (radio && focus) DrawFocusFrame(dc, box, Scaled(1));
         return;
     }
-    fw::ScopedFont radioFont(radio ? CreateRadioFont() : nullptr);
+    fw::ScopedFont radioFont(radio ? CreateRadioFont(dpi_) : nullptr);
     fw::ScopedSelect font(dc, radioFont.Get());
     ScopedTextColor color(dc, enabled ? kCaptionColor : ::GetSysColor(COLOR_GRAYTEXT));
     RECT text = face;
-    text.left = size.cx + 4;
+    text.left = size.cx + Scaled(4);
     text.top = box.top;
     const int height = ::DrawTextW(dc, caption.c_str(), -1, &text,
                                    DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
     text.bottom = text.top + height + 1;
-    if (!radio) ::OffsetRect(&text, 0, -1);
+    if (!radio) ::OffsetRect(&text, 0, -Scaled(1));
     {
         ScopedBkMode mode(dc, TRANSPARENT);
         ::DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
     }
     if (focus) {
-        ::InflateRect(&text, 2, 1);
-        ::DrawFocusRect(dc, &text);
+        ::InflateRect(&text, Scaled(2), Scaled(1));
+        DrawFocusFrame(dc, text, Scaled(1));
     }
 }
 
@@ -135,6 +139,15 @@ const SkinBitmap& CBmpBtnCtrl::PictureFor(UINT itemState) const {
     const ButtonPicture choice =
         ChooseButtonPicture(KindOfButtonType(buttonType_), itemState, hovering_, checkState_);
     return pictures_[choice].IsEmpty() ? pictures_[kNormalPicture] : pictures_[choice];
+}
+
+// The font the button reports (WM_SETFONT sets it; the dialog gives every
+// control its own), else the parent's.
+HFONT CBmpBtnCtrl::CaptionFont() const {
+    HWND hwnd = Hwnd();
+    if (HFONT own = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0))) return own;
+    HWND parent = ::GetParent(hwnd);
+    return parent ? reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0)) : nullptr;
 }
 
 std::wstring CBmpBtnCtrl::Caption() const {

@@ -78,7 +78,9 @@ LinkLabel& LinkLabel::SetPointSize(int points) {
     LOGFONTW sized = {};
     sized.lfCharSet = DEFAULT_CHARSET;
     ::lstrcpynW(sized.lfFaceName, fontDescription_.lfFaceName, LF_FACESIZE);
-    {
+    if (dpi_) {
+        sized.lfHeight = PointSizeToHeight(points, dpi_);
+    } else {
         fw::ScreenDC screen;
         sized.lfHeight = PointSizeToHeight(points, ::GetDeviceCaps(screen.Get(), LOGPIXELSY));
     }

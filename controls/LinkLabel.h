@@ -40,6 +40,10 @@ public:
     // The code of the WM_NOTIFY a notifying link sends its parent.
     static const UINT kClickNotification = 0x8200;
 
+    // The display's dpi that SetPointSize sizes the font for; 0, the
+    // default, asks the screen at each call.
+    LinkLabel& SetDpi(int dpi) { dpi_ = dpi; return *this; }
+
     void Paint(HDC dc);
     const LOGFONTW& FontDescription() const { return fontDescription_; }
     // What opens url and mail links (ShellExecuteW unless a test says so).
@@ -68,6 +72,7 @@ private:
     void DrawBackground(HDC dc, const RECT& client);
     std::wstring Caption() const;
 
+    LRESULT OnSetFont(HFONT font, bool redraw);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
     void Open();
@@ -97,4 +102,5 @@ private:
     COLORREF gradientEndColor_ = 0;
     std::wstring linkTarget_;
     ShellOpener shellOpen_ = &::ShellExecuteW;
+    int dpi_ = 0;
 };

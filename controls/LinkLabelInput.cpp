@@ -11,8 +11,20 @@ LRESULT LinkLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: return OnPaint();
     case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_ERASEBKGND: return 1; // painting draws everything
+    // Tools and screen readers measure the text with the font it is drawn in.
+    case WM_GETFONT: return font_ ? reinterpret_cast<LRESULT>(font_.Get()) : Default(msg, wParam, lParam);
+    case WM_SETFONT: return OnSetFont(reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0);
     }
     return Default(msg, wParam, lParam);
+}
+
+// As a static control does, but the label keeps its own copy: the sender
+// still owns the font it passed.
+LRESULT LinkLabel::OnSetFont(HFONT font, bool redraw) {
+    HGDIOBJ source = font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(SYSTEM_FONT);
+    if (::GetObjectW(source, sizeof fontDescription_, &fontDescription_)) RebuildFont();
+    if (redraw) Redraw();
+    return 0;
 }
 
 LRESULT LinkLabel::OnTimer(WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/AppGlobals.h"
+#include "framework/Dpi.h"
 #include "res/resource.h"
 #include "wizard/SetupWorker.h"
 
@@ -33,6 +34,15 @@ void StyleLabel(LinkLabel& label, const std::wstring& caption, COLORREF color, i
 // Visible by its own style: during initialisation the dialog is not shown yet.
 bool Usable(HWND control) {
     return control && (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) && ::IsWindowEnabled(control);
+}
+
+// The height of a line of the control's font.
+int LineHeight(HWND control) {
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    fw::ScreenDC screen;
+    fw::ScopedSelect select(screen.Get(), font);
+    TEXTMETRICW metrics = {};
+    return font && ::GetTextMetricsW(screen.Get(), &metrics) ? metrics.tmHeight : 0;
 }
 
 void Place(HWND control, const RECT& box, UINT extra = 0) {
@@ -73,6 +83,7 @@ INT_PTR WizardDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: OnTimer(wParam); return FALSE;
     case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_LBUTTONDOWN: return OnLButtonDown(lParam);
+    case fw::kDpiChangedMessage: return OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case DM_GETDEFID: return OnGetDefId();
     // The dialog itself gets the focus when a focused control is hidden, or
     // on activation with nothing to restore: the page's default button takes it.
@@ -100,6 +111,8 @@ BOOL WizardDialog::OnInitDialog() {
     BindControls();
     ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    dpi_ = templateDpi_ = fw::WindowDpi(Hwnd());
+    fw::TakeOverDialogDpiScaling(Hwnd());
     LoadSkinBitmaps();
     SetUpTexts();
     ApplyWindowShape();
@@ -127,7 +140,8 @@ void WizardDialog::SetUpTexts() {
     else
         CopyText(appName, kPathChars, L"Arrayvane");
     ComposeWizardTitle(appName, UninstallMode, title_, kPathChars);
-    StyleLabel(titleLabel_, title_, RGB(85, 0, 0), 11);
+    SetUpFonts();
+    StyleLabel(titleLabel_, title_, RGB(85, 0, 0), kTitlePoints);
     ::SetWindowTextW(Hwnd(), title_);
 
     const bool install = UninstallMode == 0;
@@ -137,14 +151,14 @@ void WizardDialog::SetUpTexts() {
     const std::wstring closeName = Text(21, kButtonLabelChars);
     closeButton_.SetAccessibleName(closeName.empty() ? L"Close" : closeName);
     if (install) ::SetWindowTextW(launchBox_.Hwnd(), Text(20).c_str());
-    StyleLabel(upperText_, Text(install ? 5 : 11), RGB(255, 255, 255), 10);
-    StyleLabel(lowerText_, Text(install ? 4 : 12), RGB(255, 255, 255), 9);
+    StyleLabel(upperText_, Text(install ? 5 : 11), RGB(255, 255, 255), kUpperPoints);
+    StyleLabel(lowerText_, Text(install ? 4 : 12), RGB(255, 255, 255), kLowerPoints);
 }
 
 void WizardDialog::LayOutControls() {
     RECT client = {};
     ::GetClientRect(Hwnd(), &client);
-    const WizardLayout layout = ComputeWizardLayout(client.right - client.left);
+    const WizardLayout layout = ComputeWizardLayout(client.right - client.left, dpi_, LineHeight(titleLabel_.Hwnd()));
     Place(titleLabel_.Hwnd(), layout.title);
     Place(upperText_.Hwnd(), layout.upper);
     Place(lowerText_.Hwnd(), layout.lower);
@@ -153,9 +167,29 @@ void WizardDialog::LayOutControls() {
     finishButton_.FitToBitmap(layout.finish.x, layout.finish.y);
     Show(finishButton_.Hwnd(), false);
     cancelButton_.FitToBitmap(layout.cancel.x, layout.cancel.y);
-    launchBox_.FitToBitmap(layout.launchBox.x, layout.launchBox.y);
+    FitLaunchBox(layout.launchBox);
     Show(launchBox_.Hwnd(), false);
     Place(progressBar_, layout.progress, SWP_HIDEWINDOW);
+}
+
+// The box's width comes from the template, in dialog units of the buttons'
+// font: it is set back to that width, in the font of the current dpi,
+// before the picture widens it again.
+void WizardDialog::FitLaunchBox(POINT at) {
+    HWND box = launchBox_.Hwnd();
+    RECT client = {};
+    ::GetClientRect(box, &client);
+    if (launchBoxUnits_ < 0) {
+        RECT unit = {0, 0, 4, 0};
+        ::MapDialogRect(Hwnd(), &unit);
+        dialogBaseUnitX_ = unit.right;
+        launchBoxUnits_ = ::MulDiv(client.right, 4, dialogBaseUnitX_);
+    }
+    const int width = ::MulDiv(launchBoxUnits_, dialogBaseUnitX_, 4);
+    if (width != client.right)
+        ::SetWindowPos(box, nullptr, 0, 0, width, client.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+    launchBox_.FitToBitmap(at.x, at.y);
 }
 
 void WizardDialog::OnAction() {

@@ -34,13 +34,26 @@ protected:
 private:
     // The skin (WizardSkin.cpp).
     void LoadSkinBitmaps();
-    void ApplyWindowShape();
+    // Sizes and shapes the window by its background; centres it on the
+    // screen, or puts it at `origin`.
+    void ApplyWindowShape(const POINT* origin = nullptr);
     INT_PTR OnPaint();
     INT_PTR OnEraseBackground(HDC dc);
     INT_PTR OnLButtonDown(LPARAM position);
 
+    // The display's scale (WizardScale.cpp).
+    void SetUpFonts();
+    void ScaleButtonFont(int fromDpi);
+    INT_PTR OnDpiChanged(int dpi, const RECT* suggested);
+
+    // The labels' sizes in points.
+    static constexpr int kTitlePoints = 11;
+    static constexpr int kUpperPoints = 10;
+    static constexpr int kLowerPoints = 9;
+
     void SetUpTexts();
     void LayOutControls();
+    void FitLaunchBox(POINT at);
     void OnAction();
     void OnCloseButton();
     void OnProgress(WPARAM notice, LPARAM success);
@@ -53,6 +66,18 @@ private:
     std::wstring Text(UINT id, int chars = 1024) const;
     void SetButtonText(CBmpBtnCtrl& button, UINT id);
 
+    // The dpi everything is drawn and placed for, known before the window
+    // is sized.
+    int dpi_ = 96;
+    // The dpi the dialog made its template's controls and font at; the
+    // launch box's width in the template's dialog units (its picture widens
+    // it), and the width of a dialog unit (x 4) in the buttons' font.
+    int templateDpi_ = 96;
+    int launchBoxUnits_ = -1;
+    int dialogBaseUnitX_ = 0;
+    // The buttons' font at dpi_ once it has changed; until then they keep
+    // the one the dialog made from its template.
+    fw::ScopedFont buttonFont_;
     BITMAP backgroundInfo = {};
     fw::ScopedBitmap backgroundBitmap;
     wchar_t sourceDir_[kPathChars];

@@ -1,5 +1,6 @@
 #include "wizard/WizardPages.h"
 
+#include "framework/Dpi.h"
 #include "wizard/SetupWorker.h"
 
 namespace {
@@ -62,16 +63,21 @@ int DefaultButtonOf(WizardPage page) {
     return 0;
 }
 
-WizardLayout ComputeWizardLayout(int w) {
+WizardLayout ComputeWizardLayout(int w, int dpi, int titleLineHeight) {
+    const auto s = [dpi](int pixels) { return fw::ScaleToDpi(pixels, dpi); };
     WizardLayout layout;
-    layout.title = RECT{14, 7, w - 60, 15};
-    layout.upper = RECT{35, 55, w - 70, 35};
-    layout.lower = RECT{200, 170, w - 230, 60};
-    layout.close = POINT{w - 32, 11};
-    layout.action = POINT{w - 272, 380};
+    // At 96 dpi the title keeps the 15 pixels it always had (the last row of
+    // its descenders stays cut), so that the wizard at 100 % stays as it was
+    // to the pixel; larger fonts outgrow their scaled 15 by more.
+    const int titleHeight = dpi != fw::kBaseDpi && titleLineHeight > s(15) ? titleLineHeight : s(15);
+    layout.title = RECT{s(14), s(7), w - s(60), titleHeight};
+    layout.upper = RECT{s(35), s(55), w - s(70), s(35)};
+    layout.lower = RECT{s(200), s(170), w - s(230), s(60)};
+    layout.close = POINT{w - s(32), s(11)};
+    layout.action = POINT{w - s(272), s(380)};
     layout.finish = layout.action;
-    layout.cancel = POINT{w - 133, 380};
-    layout.launchBox = POINT{200, 235};
-    layout.progress = RECT{205, 235, w - 245, 30};
+    layout.cancel = POINT{w - s(133), s(380)};
+    layout.launchBox = POINT{s(200), s(235)};
+    layout.progress = RECT{s(205), s(235), w - s(245), s(30)};
     return layout;
 }

@@ -3,15 +3,18 @@
 // minimised.
 #include "wizard/WizardDialog.h"
 
+#include "controls/SkinPicture.h"
 #include "res/resource.h"
 #include "wizard/WindowShape.h"
 
 void WizardDialog::LoadSkinBitmaps() {
-    backgroundBitmap.Reset(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BACKGROUND)));
+    backgroundBitmap.Reset(LoadSkinPicture(IDB_BACKGROUND, dpi_));
     if (!backgroundBitmap) {
         // The texts are not read yet: the box is titled with the program's name.
         ::MessageBoxW(Hwnd(), L"Error loading bitmap", L"Arrayvane", MB_OK);
     }
+    for (CBmpBtnCtrl* button : {&closeButton_, &actionButton_, &finishButton_, &cancelButton_, &launchBox_})
+        button->SetDpi(dpi_);
     closeButton_.LoadBitmaps(IDB_CLOSE_NORMAL, IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, 0, IDB_CLOSE_DISABLED, 0);
     actionButton_.LoadBitmaps(IDB_BUTTON_NORMAL, IDB_BUTTON_PRESSED, IDB_BUTTON_HOVER, 0, 0, 0);
     finishButton_.LoadBitmaps(IDB_BUTTON_NORMAL, IDB_BUTTON_PRESSED, IDB_BUTTON_HOVER, 0, 0, 0);
@@ -19,7 +22,7 @@ void WizardDialog::LoadSkinBitmaps() {
     launchBox_.LoadBitmaps(IDB_BOX_UNCHECKED, IDB_BOX_UNCHECKED, IDB_BOX_UNCHECKED, IDB_BOX_CHECKED, 0, 0);
 }
 
-void WizardDialog::ApplyWindowShape() {
+void WizardDialog::ApplyWindowShape(const POINT* origin) {
     HWND hwnd = Hwnd();
     SIZE size = {};
     if (backgroundBitmap &&
@@ -38,8 +41,8 @@ void WizardDialog::ApplyWindowShape() {
         size = SIZE{frame.right - frame.left, frame.bottom - frame.top};
     }
     const SIZE screen = {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    const POINT origin = CentredOrigin(screen, size);
-    ::SetWindowPos(hwnd, nullptr, origin.x, origin.y, size.cx, size.cy, 0);
+    const POINT place = origin ? *origin : CentredOrigin(screen, size);
+    ::SetWindowPos(hwnd, nullptr, place.x, place.y, size.cx, size.cy, 0);
 }
 
 INT_PTR WizardDialog::OnEraseBackground(HDC dc) {

@@ -2,7 +2,7 @@
 
 from PIL import Image
 
-from canvas import Canvas, lerp
+from canvas import Canvas, lerp, zoom
 from illustration import draw_drive_array
 from layout import HEIGHT, KEY, LAUNCH_FACE, WIDTH
 
@@ -26,31 +26,44 @@ PANEL_EDGE = (112, 134, 210)
 
 
 def key_pixels():
-    """Every (x, y) of the window that lies outside its rounded shape."""
+    """Every (x, y) of the window that lies outside its rounded shape, at the
+    zoom the pictures are drawn at: each corner pixel of the 100 % window
+    is a zoom x zoom square, so the shape's area scales exactly."""
+    z = zoom()
+    width, height = WIDTH * z, HEIGHT * z
     pixels = set()
     for name, rows in CORNERS.items():
-        for depth, count in enumerate(rows):
-            y = depth if name.startswith('top') else HEIGHT - 1 - depth
+        for depth in range(len(rows) * z):
+            count = rows[depth // z] * z
+            y = depth if name.startswith('top') else height - 1 - depth
             for i in range(count):
-                x = i if name.endswith('left') else WIDTH - 1 - i
+                x = i if name.endswith('left') else width - 1 - i
                 pixels.add((x, y))
     return pixels
 
 
 def _rows(image, top, bottom, colour_at):
-    for y in range(top, bottom):
-        image.paste(colour_at(y), (0, y, WIDTH, y + 1))
+    """Rows top..bottom (100 % units), each a colour of its 100 % row
+    position, which runs on between rows when zoomed."""
+    z = zoom()
+    for y in range(top * z, bottom * z):
+        image.paste(colour_at(y / z if z > 1 else y), (0, y, WIDTH * z, y + 1))
+
+
+def _band(image, colour, top, bottom):
+    z = zoom()
+    image.paste(colour, (0, top * z, WIDTH * z, bottom * z))
 
 
 def _base():
-    image = Image.new('RGB', (WIDTH, HEIGHT))
+    image = Image.new('RGB', (WIDTH * zoom(), HEIGHT * zoom()))
     _rows(image, 0, STRIP_BOTTOM,
           lambda y: lerp(STRIP_TOP_COLOUR, STRIP_BOTTOM_COLOUR, y / (STRIP_BOTTOM - 1)))
-    image.paste((255, 255, 255), (0, STRIP_BOTTOM, WIDTH, STRIP_BOTTOM + 1))
-    image.paste((150, 28, 30), (0, STRIP_BOTTOM + 1, WIDTH, STRIP_BOTTOM + 3))
+    _band(image, (255, 255, 255), STRIP_BOTTOM, STRIP_BOTTOM + 1)
+    _band(image, (150, 28, 30), STRIP_BOTTOM + 1, STRIP_BOTTOM + 3)
     _rows(image, STRIP_BOTTOM + 3, BAR_TOP,
           lambda y: lerp(NAVY_TOP, NAVY_BOTTOM, (y - STRIP_BOTTOM) / (BAR_TOP - STRIP_BOTTOM)))
-    image.paste((58, 80, 150), (0, BAR_TOP, WIDTH, BAR_TOP + 1))
+    _band(image, (58, 80, 150), BAR_TOP, BAR_TOP + 1)
     _rows(image, BAR_TOP + 1, HEIGHT,
           lambda y: lerp((16, 27, 66), BAR_COLOUR, (y - BAR_TOP) / (HEIGHT - BAR_TOP)))
     return image
@@ -70,16 +83,22 @@ def _panel(canvas):
 
 
 def _outline(image, keys):
-    """Darkens the window's outermost pixels so that its edge reads crisply."""
+    """Darkens the window's outermost pixels (zoom of them deep) so that its
+    edge reads crisply."""
+    z = zoom()
+    width, height = WIDTH * z, HEIGHT * z
+    steps = [(d * k, e * k) for k in range(1, z + 1) for d, e in ((1, 0), (-1, 0), (0, 1), (0, -1))]
+
     def outside(x, y):
-        return not (0 <= x < WIDTH and 0 <= y < HEIGHT) or (x, y) in keys
-    for y in range(HEIGHT):
-        xs = range(WIDTH) if y < 9 or y > HEIGHT - 10 else (0, 1, WIDTH - 2, WIDTH - 1)
+        return not (0 <= x < width and 0 <= y < height) or (x, y) in keys
+    edge_columns = tuple(range(2 * z)) + tuple(range(width - 2 * z, width))
+    for y in range(height):
+        xs = range(width) if y < 9 * z or y > height - 10 * z else edge_columns
         for x in xs:
             if (x, y) in keys:
                 continue
-            if any(outside(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))):
-                edge = (120, 132, 158) if y < STRIP_BOTTOM else (6, 10, 28)
+            if any(outside(x + dx, y + dy) for dx, dy in steps):
+                edge = (120, 132, 158) if y < STRIP_BOTTOM * z else (6, 10, 28)
                 image.putpixel((x, y), lerp(image.getpixel((x, y)), edge, 0.8))
 
 
@@ -91,7 +110,7 @@ def make_background():
     canvas.paint(body, glow.big)
     _panel(canvas)
     picture = canvas.image()
-    picture.alpha_composite(draw_drive_array(), (0, STRIP_BOTTOM + 3))
+    picture.alpha_composite(draw_drive_array(), (0, (STRIP_BOTTOM + 3) * zoom()))
     image = picture.convert('RGB')
     keys = key_pixels()
     _outline(image, keys)

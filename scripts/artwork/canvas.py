@@ -1,7 +1,22 @@
 """Anti-aliased drawing: shapes are drawn at a multiple of the final size and
-reduced with a box filter, so fully covered pixels keep their exact colour."""
+reduced with a box filter, so fully covered pixels keep their exact colour.
+
+Coordinates are always those of the 100 % picture; set_zoom draws every
+picture at another display scale (2 for 200 %), from the same shapes."""
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter
+
+_zoom = 1
+
+
+def set_zoom(zoom):
+    """The display scale the following pictures are drawn for (1, 2)."""
+    global _zoom
+    _zoom = zoom
+
+
+def zoom():
+    return _zoom
 
 
 def lerp(a, b, t):
@@ -29,22 +44,25 @@ def gradient_column(height, stops):
 
 
 class Canvas:
-    """An RGBA picture of width x height drawn at `scale` times that size."""
+    """An RGBA picture of width x height (100 % units) drawn at `scale` times
+    its zoomed size; `base` is a picture of the zoomed size."""
 
     def __init__(self, width, height, scale=4, base=None):
         self.width, self.height, self.scale = width, height, scale
-        size = (width * scale, height * scale)
+        # Big pixels per 100 % pixel.
+        self.unit = scale * _zoom
+        size = (width * self.unit, height * self.unit)
         if base is None:
             self.big = Image.new('RGBA', size, (0, 0, 0, 0))
         else:
             self.big = base.convert('RGBA').resize(size, Image.NEAREST)
 
     def _xy(self, points):
-        return [(x * self.scale, y * self.scale) for x, y in points]
+        return [(x * self.unit, y * self.unit) for x, y in points]
 
     def _box(self, box):
         x0, y0, x1, y1 = box
-        s = self.scale
+        s = self.unit
         return (x0 * s, y0 * s, x1 * s - 1, y1 * s - 1)
 
     def blank(self):
@@ -52,7 +70,7 @@ class Canvas:
 
     def rect_mask(self, box, radius=0):
         mask = self.blank()
-        ImageDraw.Draw(mask).rounded_rectangle(self._box(box), radius * self.scale, fill=255)
+        ImageDraw.Draw(mask).rounded_rectangle(self._box(box), radius * self.unit, fill=255)
         return mask
 
     def polygon_mask(self, points):
@@ -67,7 +85,7 @@ class Canvas:
 
     def line_mask(self, points, width):
         mask = self.blank()
-        ImageDraw.Draw(mask).line(self._xy(points), fill=255, width=round(width * self.scale),
+        ImageDraw.Draw(mask).line(self._xy(points), fill=255, width=round(width * self.unit),
                                   joint='curve')
         return mask
 
@@ -81,7 +99,7 @@ class Canvas:
     def vertical(self, box, stops):
         """A fill whose colour runs through `stops` from the top to the bottom of `box`."""
         x0, y0, x1, y1 = box
-        s = self.scale
+        s = self.unit
         height = max(1, round((y1 - y0) * s))
         column = gradient_column(height, stops)
         fill = Image.new('RGBA', self.big.size, column.getpixel((0, 0)))
@@ -94,7 +112,7 @@ class Canvas:
     def paint(self, mask, fill, opacity=1.0, blur=0):
         """Lays `fill` (a colour or a full-size picture) through `mask`."""
         if blur:
-            mask = mask.filter(ImageFilter.GaussianBlur(blur * self.scale))
+            mask = mask.filter(ImageFilter.GaussianBlur(blur * self.unit))
         if isinstance(fill, tuple):
             fill = Image.new('RGBA', self.big.size, rgba(fill))
         alpha = ImageChops.multiply(fill.getchannel('A'), mask)

@@ -65,8 +65,7 @@ def _array():
 
 def _reflection(array):
     """The enclosure mirrored under its front edge, fading out."""
-    scale = array.scale
-    floor = FRONT[3] * scale
+    floor = FRONT[3] * array.unit
     mirrored = array.big.crop((0, 0, array.big.size[0], floor)).transpose(Image.FLIP_TOP_BOTTOM)
     fade = Canvas(*SIZE).vertical((0, 0, 0, 36), [(0, (0, 0, 0, 90)), (1, (0, 0, 0, 0))]).getchannel('A')
     fade = fade.crop((0, 0, mirrored.size[0], mirrored.size[1]))

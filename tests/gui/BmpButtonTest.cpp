@@ -230,6 +230,37 @@ TEST_P(BmpButtonBoxFit, ExchangesTheCheckSquareForThePictureAndIsFourTaller) {
     EXPECT_EQ(20, r.left);
 }
 
+// A bitmap button tells the font its caption is drawn with and takes
+// another by WM_SETFONT: the caption drawn then is that font's.
+TEST_F(BmpButton, DrawsItsCaptionInTheFontItTellsAndTakes) {
+    Make(BS_PUSHBUTTON, L"HH", kPushSize.cx, kPushSize.cy);
+    const RECT small = Painted(0)->Bounds(kWhite);
+    LOGFONTW tall = {};
+    tall.lfHeight = -20;
+    ::lstrcpyW(tall.lfFaceName, L"Arial");
+    fw::ScopedFont font(::CreateFontIndirectW(&tall));
+    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    EXPECT_EQ(font.Get(), reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    const RECT large = Painted(0)->Bounds(kWhite);
+    EXPECT_GT(large.bottom - large.top, small.bottom - small.top + 3)
+        << "the caption is drawn in the font the button was given";
+}
+
+// At twice the dpi the gaps are twice as wide (the check square is the
+// system's at that dpi).
+TEST(BmpButtonBoxSize, GapsScaleWithTheDpi) {
+    const SIZE picture = {42, 48};
+    const SIZE at96 = FitButtonSize(ButtonKind::CheckBox, picture, 300, 13, 96);
+    EXPECT_EQ(42 + 300 - 13 + 2, at96.cx);
+    EXPECT_EQ(48 + 4, at96.cy);
+    const SIZE at192 = FitButtonSize(ButtonKind::Radio, picture, 300, 26, 192);
+    EXPECT_EQ(42 + 300 - 26 + 4, at192.cx);
+    EXPECT_EQ(48 + 8, at192.cy);
+    const SIZE push = FitButtonSize(ButtonKind::Push, picture, 300, 26, 192);
+    EXPECT_EQ(picture.cx, push.cx);
+    EXPECT_EQ(picture.cy, push.cy);
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, BmpButtonBoxFit,
                          ::testing::Values(DWORD(BS_CHECKBOX), DWORD(BS_AUTOCHECKBOX),
                                            DWORD(BS_AUTORADIOBUTTON)),

@@ -96,6 +96,33 @@ TEST_F(Label, ElevenPointsGiveTheScreensHeight) {
     EXPECT_STREQ(L"Arial", label->FontDescription().lfFaceName);
 }
 
+// As a static control does: WM_GETFONT tells the font the label draws with
+// (its own, once it has built one), WM_SETFONT gives it another; the font
+// sent stays the sender's, the label draws with its own copy; the point
+// size follows the dpi it is given.
+TEST_F(Label, TellsAndTakesItsFontByMessage) {
+    Make(L"text", SS_LEFT, 100, 20).SetFaceName(L"Arial", ANSI_CHARSET).SetDpi(192).SetPointSize(10);
+    LOGFONTW told = {};
+    HFONT own = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    ASSERT_TRUE(own && ::GetObjectW(own, sizeof told, &told));
+    EXPECT_EQ(-(192 * 100 / 720), told.lfHeight);
+    EXPECT_STREQ(L"Arial", told.lfFaceName);
+
+    LOGFONTW sent = {};
+    sent.lfHeight = -31;
+    sent.lfItalic = 1;
+    ::lstrcpyW(sent.lfFaceName, L"Courier New");
+    fw::ScopedFont font(::CreateFontIndirectW(&sent));
+    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    HFONT now = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    ASSERT_NE(nullptr, now);
+    EXPECT_NE(font.Get(), now) << "the label draws with a copy of its own";
+    ASSERT_TRUE(::GetObjectW(now, sizeof told, &told));
+    EXPECT_EQ(-31, told.lfHeight);
+    EXPECT_EQ(1, told.lfItalic);
+    EXPECT_STREQ(L"Courier New", told.lfFaceName);
+}
+
 TEST_F(Label, LongFaceNameIsCutToThirtyOneCharacters) {
     const std::wstring longName = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnop"; // 42
     Make(L"text", SS_LEFT, 100, 20).SetFaceName(longName, DEFAULT_CHARSET).SetPointSize(9);

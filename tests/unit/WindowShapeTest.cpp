@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "controls/PictureScaling.h"
+#include "controls/SkinPicture.h"
 #include "framework/Gdi.h"
 #include "tests/support/TestSupport.h"
 #include "tests/unit/ResourceImages.h"
@@ -113,6 +115,45 @@ TEST(WindowShapeTest, WindowIsCentredWithEachHalfRoundedOnItsOwn) {
         EXPECT_EQ(c.expected.x, origin.x) << c.screen.cx << "x" << c.screen.cy;
         EXPECT_EQ(c.expected.y, origin.y) << c.screen.cx << "x" << c.screen.cy;
     }
+}
+
+// A picture scaled for another display: each pixel the average of what it
+// covers, but the key colour that cuts the window's shape is never blended.
+struct ScaleCase {
+    const char* name;
+    std::vector<std::uint32_t> pixels;
+    SIZE from, to;
+    LONG key;
+    std::vector<std::uint32_t> expected;
+};
+
+class PictureScaleTest : public ::testing::TestWithParam<ScaleCase> {};
+
+TEST_P(PictureScaleTest, AveragesByAreaAndKeepsTheKeyWhole) {
+    const ScaleCase& c = GetParam();
+    EXPECT_EQ(c.expected, ScalePicture(c.pixels.data(), c.from.cx, c.from.cy, c.to.cx, c.to.cy, c.key));
+}
+
+constexpr LONG kKey = RGB(255, 0, 255);
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, PictureScaleTest,
+    ::testing::Values(
+        ScaleCase{"same_size_copies", {A, 0x405060}, {2, 1}, {2, 1}, kKey, {A, 0x405060}},
+        ScaleCase{"half_size_averages_four", {0x000000, 0x0000FF, 0x00FF00, 0xFF0000}, {2, 2}, {1, 1}, kKey,
+                  {0x404040}},
+        ScaleCase{"key_covering_a_pixel_stays_key", {K, K, A, A}, {4, 1}, {2, 1}, kKey, {K, A}},
+        ScaleCase{"key_at_least_half_wins", {K, A, A}, {3, 1}, {2, 1}, kKey, {K, A}},
+        ScaleCase{"key_under_half_leaves_the_others_unblended", {A, K, A, A}, {4, 1}, {3, 1}, kKey, {A, K, A}},
+        ScaleCase{"without_a_key_magenta_blends", {K, 0x000000}, {2, 1}, {1, 1}, -1, {0x800080}},
+        ScaleCase{"larger_repeats_each_pixel", {A, K}, {2, 1}, {4, 2}, kKey, {A, A, K, K, A, A, K, K}}),
+    [](const ::testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.name); });
+
+// The drawing each display scale starts from: the 100 % bitmap up to 96
+// dpi, the 200 % drawing (the nearest larger, or the largest) above.
+TEST(PictureScaleTest, EachDpiStartsFromTheNearestLargerDrawing) {
+    const struct { int dpi, scale; } cases[] = {{72, 100}, {96, 100}, {97, 200}, {120, 200},
+                                                 {144, 200}, {192, 200}, {288, 200}};
+    for (const auto& c : cases) EXPECT_EQ(c.scale, SourceScaleFor(c.dpi)) << c.dpi << " dpi";
 }
 
 } // namespace

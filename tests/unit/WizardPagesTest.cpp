@@ -108,4 +108,31 @@ TEST(ControlFactsTest, KindAndStateBecomeRoleStateAndDefaultAction) {
     EXPECT_EQ(L"home", text.name);
 }
 
+// The controls' places at 100 % are the skin's; at any other scale each
+// distance scales with it, and the title grows to a line of its font.
+TEST(WizardPagesTest, LayoutScalesWithTheDisplay) {
+    const auto same = [](const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; };
+    const auto at = [](const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; };
+    const WizardLayout at96 = ComputeWizardLayout(584, 96, 16);
+    EXPECT_TRUE(same(RECT{14, 7, 524, 15}, at96.title)) << "at 96 dpi the title keeps its 15 pixels";
+    EXPECT_TRUE(same(RECT{35, 55, 514, 35}, at96.upper));
+    EXPECT_TRUE(same(RECT{200, 170, 354, 60}, at96.lower));
+    EXPECT_TRUE(same(RECT{205, 235, 339, 30}, at96.progress));
+    EXPECT_TRUE(at(POINT{552, 11}, at96.close));
+    EXPECT_TRUE(at(POINT{312, 380}, at96.action));
+    EXPECT_TRUE(at(POINT{312, 380}, at96.finish));
+    EXPECT_TRUE(at(POINT{451, 380}, at96.cancel));
+    EXPECT_TRUE(at(POINT{200, 235}, at96.launchBox));
+
+    const WizardLayout at192 = ComputeWizardLayout(1168, 192, 30);
+    EXPECT_TRUE(same(RECT{28, 14, 1048, 30}, at192.title));
+    EXPECT_TRUE(same(RECT{410, 470, 678, 60}, at192.progress));
+    EXPECT_TRUE(at(POINT{902, 760}, at192.cancel));
+    EXPECT_TRUE(at(POINT{400, 470}, at192.launchBox));
+
+    // 150 %: 15 pixels become 23 (22.5 rounded up), a line of 11 points 25.
+    EXPECT_TRUE(same(RECT{21, 11, 786, 25}, ComputeWizardLayout(876, 144, 25).title));
+    EXPECT_EQ(23, ComputeWizardLayout(876, 144, 20).title.bottom);
+}
+
 } // namespace

@@ -15,11 +15,15 @@
 
 #include <oleacc.h>
 
+#include "controls/PngImage.h"
 #include "framework/ComInit.h"
+#include "framework/Gdi.h"
 #include "framework/Handle.h"
+#include "framework/RegKey.h"
 #include "tests/support/Installation.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestSupport.h"
+#include "tests/wizard/FontProbe.h"
 #include "tests/wizard/WizardWindow.h"
 
 namespace {
@@ -70,11 +74,41 @@ std::string ReadFile(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The display's dpi that the wizards a test starts read: LogPixels of the
+// user's desktop, as the Display control panel sets it (each program reads
+// it as it starts). The value before is put back.
+class ScopedDisplayDpi {
+public:
+    explicit ScopedDisplayDpi(DWORD dpi) {
+        key_.Create(HKEY_CURRENT_USER, L"Control Panel\\Desktop", KEY_QUERY_VALUE | KEY_SET_VALUE);
+        DWORD size = sizeof before_;
+        had_ = ::RegQueryValueExW(key_.Get(), L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&before_),
+                                  &size) == ERROR_SUCCESS;
+        key_.SetDword(L"LogPixels", dpi);
+    }
+    ~ScopedDisplayDpi() {
+        if (had_)
+            key_.SetDword(L"LogPixels", before_);
+        else
+            ::RegDeleteValueW(key_.Get(), L"LogPixels");
+    }
+    ScopedDisplayDpi(const ScopedDisplayDpi&) = delete;
+    ScopedDisplayDpi& operator=(const ScopedDisplayDpi&) = delete;
+
+private:
+    fw::RegKey key_;
+    DWORD before_ = 0;
+    bool had_ = false;
+};
+
 // Each test installs a product of its own from its own copy of the medium,
 // and everything is taken away again afterwards.
 class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // AV_DISPLAY_DPI runs the tests on a display of that dpi.
+        if (const std::wstring dpi = test::Env(L"AV_DISPLAY_DPI"); !dpi.empty())
+            display_ = std::make_unique<ScopedDisplayDpi>(std::wcstoul(dpi.c_str(), nullptr, 10));
         medium_ = dir_ / L"medium";
         test::CopyTree(test::MediumDir(), medium_);
         ASSERT_TRUE(test::FileExists(medium_ + L"\\setup.exe"));
@@ -144,16 +178,20 @@ protected:
     std::wstring log_ = dir_ / L"standin.log";
     test::ScopedEnv logVariable_{L"AV_STANDIN_LOG", log_};
     std::unique_ptr<test::Process> application_;
+    std::unique_ptr<ScopedDisplayDpi> display_;
 };
 
 struct Placement {
     const char* name;
     int id;
     RECT place;  // left, top, width, height
+    // Above 96 dpi the height is the least: a line of the control's font
+    // may need more.
+    bool tallerForItsFont = false;
 };
 
 const Placement kPlacements[] = {
-    {"title", kTitle, {14, 7, 524, 15}},
+    {"title", kTitle, {14, 7, 524, 15}, true},
     {"upper text", kUpperText, {35, 55, 514, 35}},
     {"lower text", kLowerText, {200, 170, 354, 60}},
     {"close button", kCloseButton, {552, 11, 20, 17}},
@@ -656,6 +694,277 @@ TEST_F(WizardTest, DraggingTheBodyMovesTheWindowAndPressingAButtonDoesNot) {
     Drag(wizard, POINT{100, 300}, 60, 40, true);
     EXPECT_TRUE(test::WaitFor([&] { return MovedAlong(wizard.Frame(), start, 60, 40); }, 10000))
         << "stands at " << wizard.Frame().left << "," << wizard.Frame().top;
+
+    ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(-1, setup.Wait(30000));
+}
+
+int Scaled(int pixels, int dpi) { return ::MulDiv(pixels, dpi, 96); }
+
+// Every text a control shows on any page, install and uninstall: string ids
+// of the language module (the title is the window's own).
+struct PageTexts {
+    const char* name;
+    int id;
+    std::vector<UINT> texts;
+};
+const PageTexts kPageTexts[] = {
+    {"upper text", kUpperText, {5, 16, 7, 9, 11, 17, 15, 14}},
+    {"lower text", kLowerText, {4, 6, 8, 12, 13}},
+    {"action button", kAction, {1, 10}},
+    {"finish button", kFinish, {3}},
+    {"Cancel button", kCancel, {2}},
+    {"launch box", kLaunchBox, {20}},
+};
+
+constexpr int kDisplayDpis[] = {96, 120, 144, 192};
+
+// Measures texts with the fonts of the wizard's controls, in the wizard's
+// process (FontProbe.h).
+class TextMeasure {
+public:
+    explicit TextMeasure(HWND wizard)
+        : memory_(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(fontprobe::Request),
+                                       fontprobe::kFontProbeMemory)),
+          probe_(::LoadLibraryW((test::TestBinDir() + L"\\font-probe.dll").c_str())),
+          message_(::RegisterWindowMessageW(fontprobe::kFontProbeMessage)) {
+        if (memory_.IsValid())
+            request_ = static_cast<fontprobe::Request*>(
+                ::MapViewOfFile(memory_.Get(), FILE_MAP_WRITE, 0, 0, sizeof(fontprobe::Request)));
+        auto* hook = reinterpret_cast<HOOKPROC>(
+            reinterpret_cast<void*>(::GetProcAddress(probe_.Get(), "FontProbeHook")));
+        if (hook)
+            hook_ = ::SetWindowsHookExW(WH_CALLWNDPROC, hook, probe_.Get(), ::GetWindowThreadProcessId(wizard, nullptr));
+    }
+    ~TextMeasure() {
+        if (hook_) ::UnhookWindowsHookEx(hook_);
+        if (request_) ::UnmapViewOfFile(request_);
+    }
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+
+    // The control's font and the text's extent in it, broken into lines at
+    // `wrapWidth` (0: on one line); false when the wizard did not answer.
+    bool Measure(HWND control, const std::wstring& text, int wrapWidth, fontprobe::Request& answer) {
+        if (!hook_ || !request_) return false;
+        *request_ = fontprobe::Request{};
+        request_->wrapWidth = wrapWidth;
+        ::lstrcpynW(request_->text, text.c_str(), 1024);
+        ::SendMessageW(control, message_, 0, 0);
+        answer = *request_;
+        return answer.answered != 0;
+    }
+
+private:
+    fw::Handle memory_;
+    fw::Module probe_;
+    UINT message_;
+    fontprobe::Request* request_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
+
+class ScaleTest : public WizardTest {
+protected:
+    // What a wizard shows of its size, shape, places and fonts.
+    struct Look {
+        SIZE size;
+        long area;
+        std::vector<RECT> places;
+        std::vector<LONG> fontHeights;
+    };
+
+    Look LookAt(const WizardWindow& wizard) const {
+        const RECT frame = wizard.Frame();
+        Look look = {SIZE{frame.right - frame.left, frame.bottom - frame.top}, wizard.RegionArea(), {}, {}};
+        for (const Placement& control : kPlacements) look.places.push_back(wizard.Place(control.id));
+        TextMeasure measure(wizard.Hwnd());
+        for (int id : {kTitle, kUpperText, kLowerText, kAction, kCancel, kFinish, kLaunchBox}) {
+            fontprobe::Request answer = {};
+            EXPECT_TRUE(measure.Measure(wizard.Item(id), L"x", 0, answer) && answer.hasFont) << "control " << id;
+            look.fontHeights.push_back(answer.fontHeight);
+        }
+        return look;
+    }
+
+    // Every text of every page inside the control that shows it, measured
+    // with the font the control reports.
+    void ExpectTextsFit(const WizardWindow& wizard, int dpi) const {
+        std::vector<std::pair<const PageTexts*, std::wstring>> shown;
+        const PageTexts title = {"title", kTitle, {}};
+        shown.push_back({&title, InstallTitle()});
+        shown.push_back({&title, UninstallTitle()});
+        for (const PageTexts& control : kPageTexts)
+            for (UINT text : control.texts) shown.push_back({&control, Ui(text)});
+        TextMeasure measure(wizard.Hwnd());
+        for (const auto& [control, text] : shown) {
+            ASSERT_FALSE(text.empty()) << control->name;
+            const RECT place = wizard.Place(control->id);
+            const bool label = control->id == kTitle || control->id == kUpperText || control->id == kLowerText;
+            fontprobe::Request answer = {};
+            ASSERT_TRUE(measure.Measure(wizard.Item(control->id), text, label ? place.right : 0, answer))
+                << control->name << ": the wizard did not answer the probe";
+            EXPECT_TRUE(answer.hasFont) << control->name << " reports no font";
+            // The launch box's caption stands right of its picture; a button's
+            // inside its focus rectangle.
+            const int room = control->id == kLaunchBox ? place.right - Scaled(21 + 4, dpi)
+                             : label                   ? place.right
+                                                       : place.right - 2 * Scaled(1, dpi);
+            const std::string what = std::to_string(dpi) + " dpi, " + control->name + ": '" + Utf8Text(text) + "'";
+            EXPECT_LE(answer.extent.cx, room) << what;
+            // At 96 dpi the title keeps its height of old, which cuts the last
+            // row of its descenders: the wizard at 100 % stays as it was.
+            const int slack = control->id == kTitle && dpi == 96 ? 1 : 0;
+            EXPECT_LE(answer.extent.cy, place.bottom + slack) << what;
+        }
+    }
+};
+
+// At 100, 125, 150 and 200 %: the window is the background's size at that
+// scale, its shape scales with it, every control stands at its scaled
+// place, and every text of every page fits its control.
+TEST_F(ScaleTest, AtEveryDisplayScaleTheWindowItsShapePlacesAndTextsScale) {
+    const long area96 = 584L * 411 - 71;
+    for (int dpi : kDisplayDpis) {
+        ScopedDisplayDpi display(dpi);
+        test::Process setup(Setup());
+        WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+        ASSERT_TRUE(wizard.Exists()) << dpi << " dpi";
+
+        const Look look = LookAt(wizard);
+        EXPECT_NEAR(Scaled(584, dpi), look.size.cx, 1) << dpi << " dpi";
+        EXPECT_NEAR(Scaled(411, dpi), look.size.cy, 1) << dpi << " dpi";
+        const double expectedArea = area96 * (dpi / 96.0) * (dpi / 96.0);
+        EXPECT_NEAR(expectedArea, look.area, expectedArea * 0.02) << dpi << " dpi";
+        for (size_t i = 0; i < std::size(kPlacements); ++i) {
+            const RECT& expected = kPlacements[i].place;
+            const RECT& place = look.places[i];
+            EXPECT_NEAR(Scaled(expected.left, dpi), place.left, 1) << dpi << " dpi, " << kPlacements[i].name;
+            EXPECT_NEAR(Scaled(expected.top, dpi), place.top, 1) << dpi << " dpi, " << kPlacements[i].name;
+            if (expected.right >= 0) {
+                EXPECT_NEAR(Scaled(expected.right, dpi), place.right, 1) << dpi << " dpi, " << kPlacements[i].name;
+            }
+            if (kPlacements[i].tallerForItsFont && dpi != 96) {
+                EXPECT_LE(Scaled(expected.bottom, dpi), place.bottom) << dpi << " dpi, " << kPlacements[i].name;
+            } else {
+                EXPECT_NEAR(Scaled(expected.bottom, dpi), place.bottom, 1) << dpi << " dpi, " << kPlacements[i].name;
+            }
+        }
+        // The controls tell the fonts they draw with: the labels' Arial of
+        // 11, 10 and 9 points (their height rounded down), the buttons' the
+        // template's 9 points (rounded), at the dpi.
+        const LONG heights[] = {-(dpi * 110 / 720), -(dpi * 100 / 720), -(dpi * 90 / 720), -::MulDiv(9, dpi, 72),
+                                -::MulDiv(9, dpi, 72), -::MulDiv(9, dpi, 72), -::MulDiv(9, dpi, 72)};
+        EXPECT_EQ(std::vector<LONG>(std::begin(heights), std::end(heights)), look.fontHeights) << dpi << " dpi";
+        ExpectTextsFit(wizard, dpi);
+
+        ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+        EXPECT_NE(-1, setup.Wait(30000)) << dpi << " dpi";
+    }
+}
+
+// A move to a display of 192 dpi (Windows 10 sends WM_DPICHANGED with the
+// place it suggests) turns a wizard shown at 96 dpi into the one that
+// starts at 192, at the suggested place.
+TEST_F(ScaleTest, ADpiChangeTo192RescalesAWizardShownAt96AsIfItHadStartedThere) {
+    Look started;
+    {
+        ScopedDisplayDpi display(192);
+        test::Process setup(Setup());
+        WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+        ASSERT_TRUE(wizard.Exists());
+        started = LookAt(wizard);
+        ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+        ASSERT_NE(-1, setup.Wait(30000));
+    }
+    ScopedDisplayDpi display(96);
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    ASSERT_EQ(584, LookAt(wizard).size.cx);
+
+    // The suggested rectangle lives in the wizard's process, as the
+    // system's would.
+    const RECT suggested = {40, 30, 40 + started.size.cx, 30 + started.size.cy};
+    fw::Handle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, setup.Id()));
+    ASSERT_TRUE(process.IsValid());
+    void* remote = ::VirtualAllocEx(process.Get(), nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(nullptr, remote);
+    ASSERT_TRUE(::WriteProcessMemory(process.Get(), remote, &suggested, sizeof suggested, nullptr));
+    ::SendMessageW(wizard.Hwnd(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(remote));
+
+    const Look changed = LookAt(wizard);
+    EXPECT_EQ(suggested.left, wizard.Frame().left);
+    EXPECT_EQ(suggested.top, wizard.Frame().top);
+    EXPECT_EQ(started.size.cx, changed.size.cx);
+    EXPECT_EQ(started.size.cy, changed.size.cy);
+    EXPECT_EQ(started.area, changed.area);
+    for (size_t i = 0; i < std::size(kPlacements); ++i) {
+        EXPECT_EQ(started.places[i].left, changed.places[i].left) << kPlacements[i].name;
+        EXPECT_EQ(started.places[i].top, changed.places[i].top) << kPlacements[i].name;
+        EXPECT_NEAR(started.places[i].right, changed.places[i].right, 1) << kPlacements[i].name << " width";
+        EXPECT_EQ(started.places[i].bottom, changed.places[i].bottom) << kPlacements[i].name << " height";
+    }
+    EXPECT_EQ(started.fontHeights, changed.fontHeights);
+    ExpectTextsFit(wizard, 192);
+
+    ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(-1, setup.Wait(30000));
+}
+
+// The window's pixels as the screen shows them, 0x00RRGGBB, top row first.
+std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    fw::ScopedBitmap bitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    std::vector<std::uint32_t> pixels;
+    if (bitmap) {
+        fw::MemoryDC memory(screen);
+        {
+            fw::ScopedSelect select(memory.Get(), bitmap.Get());
+            ::BitBlt(memory.Get(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        }
+        ::GdiFlush();
+        const auto* first = static_cast<const std::uint32_t*>(bits);
+        pixels.assign(first, first + static_cast<size_t>(width) * height);
+        for (auto& pixel : pixels) pixel &= 0xFFFFFF;
+    }
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// At 100 % the wizard is what it was before it learnt to scale: its ready
+// page is, to the pixel, the picture taken of it then (ready-96.png, from
+// the walk of that build).
+TEST_F(WizardTest, At96DpiTheReadyPageIsThePictureTakenBeforeItScaled) {
+    ScopedDisplayDpi display(96);
+    // The medium's own names, as pictured.
+    ASSERT_TRUE(::CopyFileW((test::MediumDir() + L"\\setup.ini").c_str(), (medium_ + L"\\setup.ini").c_str(), FALSE));
+    const std::string file = ReadFile(test::TestBinDir() + L"\\ready-96.png");
+    PngImage before;
+    ASSERT_TRUE(DecodePng(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(), before));
+
+    test::MoveMouseAway();
+    test::Process setup(Setup());
+    WizardWindow wizard(WaitForWindow(setup.Id(), L"Arrayvane - Installation Wizard"));
+    ASSERT_TRUE(wizard.Exists());
+    const RECT frame = wizard.Frame();
+    ASSERT_EQ(before.width, frame.right - frame.left);
+    ASSERT_EQ(before.height, frame.bottom - frame.top);
+    // Until it has painted, or the deadline has passed.
+    std::vector<std::uint32_t> now;
+    test::WaitFor([&] { return (now = ScreenPixels(frame)) == before.pixels; }, 10000);
+    size_t differing = 0;
+    for (size_t i = 0; i < now.size() && i < before.pixels.size(); ++i) differing += now[i] != before.pixels[i];
+    EXPECT_EQ(before.pixels.size(), now.size());
+    EXPECT_EQ(0u, differing) << "pixels unlike the picture of old";
 
     ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_NE(-1, setup.Wait(30000));
