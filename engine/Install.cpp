@@ -55,11 +55,11 @@ bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config) {
     ListInstallFiles(config, files);
     int image = 0;  // the images come in the table's order
     for (const InstallFile& file : files) {
-        const bool onMedium = file.when != CopyWhen::IfOnMedium || present[image++];
-        if (!IsCopied(file, IsNt6, onMedium)) continue;
         wchar_t from[kPathChars], to[kPathChars];
-        if (!SourcePathOf(sourceDir, file, from) || !TargetPathOf(config.InstallDir, file, to) ||
-            !PlaceFile(from, to)) {
+        const bool fits = SourcePathOf(sourceDir, file, from) && TargetPathOf(config.InstallDir, file, to);
+        const bool onMedium = file.when == CopyWhen::IfOnMedium ? present[image++] : PathExists(from);
+        if (!IsCopied(file, IsNt6, onMedium)) continue;
+        if (!fits || !PlaceFile(from, to)) {
             ShowFailure(file.targetFolder[0] ? L"Fail to copy the uninstaller!"
                                              : L"Fail to copy the application files!");
             return false;

@@ -7,10 +7,10 @@ const wchar_t* const InstallFolders[kInstallFolderCount] = {L"Uninstall", L"Imag
 void ListInstallFiles(const SetupConfig& config, InstallFile (&out)[kInstallFileCount]) {
     int at = 0;
     out[at++] = {L"", L"Uninstall", L"setup.exe", CopyWhen::Always};
-    out[at++] = {L"", L"Uninstall", L"setup.ini", CopyWhen::Always};
+    out[at++] = {L"", L"Uninstall", L"setup.ini", CopyWhen::IfPresent};
     for (int i = 0; i < kInstalledLanguageModules; ++i)
         out[at++] = {L"", L"Uninstall", LanguageModuleTable[i], CopyWhen::Always};
-    out[at++] = {L"", L"", L"setup.ini", CopyWhen::Always};
+    out[at++] = {L"", L"", L"setup.ini", CopyWhen::IfPresent};
     out[at++] = {L"Application", L"", L"mingwm10.dll", CopyWhen::Always};
     out[at++] = {L"Application", L"", config.APPFileName, CopyWhen::Always};
     for (const auto& image : ImageFileTable) out[at++] = {L"Application", L"", image, CopyWhen::IfOnMedium};
@@ -19,6 +19,7 @@ void ListInstallFiles(const SetupConfig& config, InstallFile (&out)[kInstallFile
 
 bool IsCopied(const InstallFile& file, int nt6, bool onMedium) {
     switch (file.when) {
+    case CopyWhen::IfPresent:
     case CopyWhen::IfOnMedium: return onMedium;
     case CopyWhen::Nt6Only: return nt6 != 0;
     case CopyWhen::Always: break;

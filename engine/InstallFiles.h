@@ -7,6 +7,7 @@
 // one list, so a file added here reaches each of them.
 enum class CopyWhen {
     Always,
+    IfPresent,   // setup.ini: a medium may go without it (every value takes its default)
     IfOnMedium,  // an image: absent ones are skipped without a word
     Nt6Only,     // the service tool
 };

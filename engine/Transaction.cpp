@@ -186,6 +186,13 @@ bool PlaceFile(const wchar_t* source, const wchar_t* target) {
 
 bool KeepAside(const wchar_t* path) {
     if (!Exists(path)) return true;
+    // A file in use (a running program, a module loaded, a file another
+    // program holds) could be renamed but not replaced, and would stay
+    // busy: the install fails on it rather than leave it behind.
+    MakeWritable(path);
+    fw::Handle probe(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!probe.IsValid()) return false;
+    probe.Close();
     const Beside kept(path, kKeptSuffix);
     return kept.text[0] && ::MoveFileExW(path, kept.text, MOVEFILE_REPLACE_EXISTING);
 }

@@ -349,16 +349,16 @@ protected:
         ASSERT_EQ(0, RunSilent(v1_));
         test::Process setup(L"\"" + v2_ + L"\\setup.exe\" s");
         ASSERT_TRUE(test::WaitFor([&] { return Reached(point); }, 60000));
-        // As a power loss would: the service tool it started goes with it.
-        std::vector<DWORD> tree = test::ChildProcesses(setup.Id(), L"ArrSvcSetup.exe");
-        tree.insert(tree.begin(), setup.Id());
-        for (DWORD id : tree) {
-            HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-            if (!process) continue;
-            ::TerminateProcess(process, 137);
-            ::WaitForSingleObject(process, 20000);
-            ::CloseHandle(process);
-        }
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, setup.Id());
+        ASSERT_NE(nullptr, process);
+        ::TerminateProcess(process, 137);
+        ::WaitForSingleObject(process, 20000);
+        ::CloseHandle(process);
+        // As a power loss would, everything running from the installation
+        // goes with it: the service tool it started, the service. (An
+        // orphaned stand-in "-i" can hang for ever under Wine when the
+        // next run takes the service down at the same time.)
+        test::EndProcessesUnder(product_.installDir);
         // It ended before it could commit.
         ASSERT_TRUE(test::FileExists(product_.Installed(L"avsetup.journal")));
     }
