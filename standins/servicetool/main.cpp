@@ -14,6 +14,8 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitTimedOut = 4;
+constexpr DWORD kCommandLifetimeMs = 60000;
 
 using Command = bool (*)();
 
@@ -57,6 +59,11 @@ Fault MarkedFault() {
     return Fault::None;
 }
 
+DWORD WINAPI EndAfterLifetime(void*) {
+    ::Sleep(kCommandLifetimeMs);
+    ::ExitProcess(kExitTimedOut);
+}
+
 } // namespace
 
 // Windowless, and without user32 at all: a service that loads it waits for
@@ -68,6 +75,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
         return RunAsService(__wargv[2]) ? kExitOk : kExitFailed;
     Command command = __argc == 2 ? FindCommand(__wargv[1]) : nullptr;
     if (!command) return kExitUsage;
+    // No command of the stand-in outlives the tests that started it: an
+    // installer killed by a test leaves its run orphaned, and under Wine a
+    // service start racing a removal can wait for ever, holding the test
+    // run's output open. Longer than any installer's bound for the tool.
+    ::CreateThread(nullptr, 0, &EndAfterLifetime, nullptr, 0, nullptr);
     ActSlowlyWhenAsked();
     if (command == &InstallService) {
         switch (MarkedFault()) {

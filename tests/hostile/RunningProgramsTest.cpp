@@ -46,12 +46,13 @@ TEST_F(ReinstallTest, ServiceToolThatNeverEndsDoesNotHoldTheInstall) {
     InstallOnce();
     // Every command of the tool from now on takes ten minutes.
     test::ScopedEnv slowTool(L"AV_STANDIN_DELAY_MS", L"600000");
-    // On NT 6 each of its runs gets its bounded wait: "-k" and "-u", then
-    // "-i", which fails the install, and the rollback's three. Before NT 6
-    // the tool is never run.
+    // On NT 6 each of its runs gets its bounded wait and is ended: "-k"
+    // and "-u", then the rollback's "-i". The service they never stopped
+    // holds the tool's file, so the install fails there, and rolls back.
+    // Before NT 6 the tool is never run.
     const RunOutcome outcome = Run(L"s", 300000);
     if (test::ExpectedNt6()) {
-        ExpectReported(outcome, L"Fail to install the service!");
+        ExpectReported(outcome, L"Fail to copy the application files!");
         ExpectUninstallEntryUsable();
     } else {
         ExpectInstalled(outcome);
