@@ -224,6 +224,21 @@ protected:
         return count;
     }
 
+    // Version 2's run, failing at each step in turn, exits 1, leaves the
+    // machine in `before` and reports `event` once.
+    void ExpectEachFaultLeaves(const MachineState& before, DWORD event) {
+        for (const FaultCase& c : kFaults) {
+            if (Skipped(c)) continue;
+            SCOPED_TRACE(c.name);
+            const std::wstring medium = dir_ / (L"v2 " + std::to_wstring(static_cast<int>(c.fault)));
+            MakeVersion2(medium);
+            const test::EventChannel events;
+            EXPECT_EQ(1, RunFailing(medium, c.fault));
+            EXPECT_EQ(before, StateOf(product_));
+            EXPECT_EQ(1, Count(events.Events(), event));
+        }
+    }
+
     bool Skipped(const FaultCase& c) const { return c.nt6Only && !test::ExpectedNt6(); }
 
     test::ScratchDir dir_;
@@ -239,33 +254,15 @@ TEST_F(UpgradeTest, AnUpgradeThatFailsAtAnyStepLeavesVersion1WholeWithItsService
     if (test::ExpectedNt6()) {
         ASSERT_EQ(std::to_string(SERVICE_RUNNING), before.at(L"service"));
     }
-    for (const FaultCase& c : kFaults) {
-        if (Skipped(c)) continue;
-        SCOPED_TRACE(c.name);
-        const std::wstring medium = dir_ / (L"v2 " + std::to_wstring(static_cast<int>(c.fault)));
-        MakeVersion2(medium);
-        const test::EventChannel events;
-        EXPECT_EQ(1, RunFailing(medium, c.fault));
-        // Every file byte for byte, every value, the links, the service
-        // running again, and nothing of the transaction left.
-        EXPECT_EQ(before, StateOf(product_));
-        EXPECT_EQ(1, Count(events.Events(), kRestored));
-    }
+    // Every file byte for byte, every value, the links, the service
+    // running again, and nothing of the transaction left.
+    ExpectEachFaultLeaves(before, kRestored);
 }
 
 TEST_F(UpgradeTest, AFirstInstallThatFailsAtAnyStepLeavesNothing) {
     const MachineState before = StateOf(product_);
-    for (const FaultCase& c : kFaults) {
-        if (Skipped(c)) continue;
-        SCOPED_TRACE(c.name);
-        const std::wstring medium = dir_ / (L"v2 " + std::to_wstring(static_cast<int>(c.fault)));
-        MakeVersion2(medium);
-        const test::EventChannel events;
-        EXPECT_EQ(1, RunFailing(medium, c.fault));
-        EXPECT_FALSE(test::FileExists(product_.installDir));
-        EXPECT_EQ(before, StateOf(product_));
-        EXPECT_EQ(1, Count(events.Events(), kUndone));
-    }
+    ExpectEachFaultLeaves(before, kUndone);
+    EXPECT_FALSE(test::FileExists(product_.installDir));
 }
 
 // The installation folder on a 64 MB file system (the test prefixes mount
