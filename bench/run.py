@@ -7,6 +7,7 @@ NSIS peer in both variants, the floor, peak memory, the uninstalls, the time
 to the painted wizard and its region, the growth with the payload, sizes.
 Needs a built tree; the prefix it makes brings its own virtual display.
 Writes every figure and the raw runs to RESULTS_JSON for bench/report.py."""
+import hashlib
 import json
 import os
 import platform
@@ -272,14 +273,25 @@ BEFORE_TRANSACTION = "475855b"
 
 
 def setup_before_transaction():
-    """That commit's setup.exe in a copy of today's medium (built once)."""
+    """That commit's setup.exe, changed to wait for the service tool's -i as
+    today's does (started before the shortcuts, waited for after them), so
+    that the two differ by the transaction alone; in a copy of today's
+    medium (built once for each version of the change)."""
     src = os.path.join(WORK, "before-transaction")
     exe = os.path.join(src, "build", "medium", "setup.exe")
-    if not os.path.exists(exe):
+    patch = os.path.join(ROOT, "bench", "before-transaction-wait.patch")
+    with open(patch, "rb") as f:
+        stamp = hashlib.sha256(f.read()).hexdigest()
+    stamp_file = os.path.join(src, "patch.sha256")
+    built = os.path.exists(exe) and os.path.exists(stamp_file) and open(stamp_file).read() == stamp
+    if not built:
         log("building setup.exe of " + BEFORE_TRANSACTION + ", before installs were transactions")
         shutil.rmtree(src, ignore_errors=True)
         subprocess.run(["git", "clone", "-q", ROOT, src], check=True)
         subprocess.run(["git", "-C", src, "checkout", "-q", BEFORE_TRANSACTION], check=True)
+        subprocess.run(["git", "-C", src, "apply", patch], check=True)
+        with open(stamp_file, "w") as f:
+            f.write(stamp)
         subprocess.run(["cmake", "-S", src, "-B", os.path.join(src, "build"),
                         "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake", "-DCMAKE_BUILD_TYPE=Release"],
                        check=True, stdout=subprocess.DEVNULL)

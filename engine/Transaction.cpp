@@ -45,7 +45,7 @@ bool JournalPath(const wchar_t* installDir, wchar_t (&out)[kPathChars]) {
 }
 
 bool Save(Journal& journal, const wchar_t* path, bool folder) {
-    return AddSavedPath(journal, path, folder, PathExists(path));
+    return AddSavedPath(journal, path, folder, Exists(path));
 }
 
 // The values of a key (all of them, or the one named), as they are now.
@@ -116,6 +116,49 @@ bool ServiceToolThere(const wchar_t* installDir) {
     return FormatPath(tool, L"%s\\%s", installDir, kServiceTool) && PathExists(tool);
 }
 
+// Deletes our names (new copies, kept and discarded files) in `folder`:
+// one look at the folder rather than one per file and suffix.
+void RemoveOurNamesIn(const wchar_t* folder) {
+    wchar_t path[kPathChars];
+    if (!FormatPath(path, L"%s\\*.avsetup-*", folder)) return;
+    WIN32_FIND_DATAW data;
+    fw::FindHandle find(::FindFirstFileW(path, &data));
+    if (!find.IsValid()) return;
+    do {
+        if (IsTransactionName(data.cFileName) && FormatPath(path, L"%s\\%s", folder, data.cFileName)) Remove(path);
+    } while (::FindNextFileW(find.Get(), &data));
+}
+
+bool IsInFolder(const wchar_t* path, const wchar_t* folder) {
+    const int length = ::lstrlenW(folder);
+    if (::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, folder, length, path, length) != CSTR_EQUAL ||
+        path[length] != L'\\')
+        return false;
+    for (const wchar_t* c = path + length + 1; *c; ++c) {
+        if (*c == L'\\') return false;
+    }
+    return true;
+}
+
+// Our names beside every file of the journal: each of its folders is
+// looked at once, a file outside them (the desktop link) on its own.
+void RemoveOurNames(const Journal& journal) {
+    for (int i = 0; i < journal.pathCount; ++i) {
+        const SavedPath& saved = journal.paths[i];
+        if (saved.folder) {
+            RemoveOurNamesIn(saved.path);
+            continue;
+        }
+        bool inFolder = false;
+        for (int j = 0; j < journal.pathCount && !inFolder; ++j)
+            inFolder = journal.paths[j].folder && IsInFolder(saved.path, journal.paths[j].path);
+        if (!inFolder) {
+            for (const wchar_t* suffix : {kNewCopySuffix, kKeptSuffix, kDiscardSuffix})
+                Remove(Beside(saved.path, suffix).text);
+        }
+    }
+}
+
 } // namespace
 
 bool IsTransactionName(const wchar_t* name) {
@@ -144,11 +187,7 @@ bool NoteStateBefore(const SetupConfig& config, Journal& journal) {
     if (!IsNt6) fits = fits && RunKeyPath(key) && SaveKey(journal, key, config.AppName);
     fits = fits && SaveKey(journal, kEventSourceKey, L"");
     // Copies of ours left by an earlier run are not the files this one keeps.
-    for (int i = 0; i < journal.pathCount; ++i) {
-        const SavedPath& saved = journal.paths[i];
-        if (saved.folder) continue;
-        for (const wchar_t* suffix : {kNewCopySuffix, kKeptSuffix, kDiscardSuffix}) Remove(Beside(saved.path, suffix).text);
-    }
+    RemoveOurNames(journal);
     return fits;
 }
 
@@ -170,18 +209,18 @@ bool WriteJournal(const wchar_t* installDir, const Journal& journal) {
 }
 
 bool PlaceFile(const wchar_t* source, const wchar_t* target) {
-    const Beside newCopy(target, kNewCopySuffix);
-    Remove(newCopy.text);
-    // What is installed must be replaceable and removable: a copy from a CD
-    // keeps the medium's read-only attribute.
-    bool placed = newCopy.text[0] && ::CopyFileW(source, newCopy.text, FALSE) && (MakeWritable(newCopy.text), true) &&
-                  KeepAside(target) && ::MoveFileW(newCopy.text, target);
-    if (!placed) {
-        const DWORD error = ::GetLastError();
-        Remove(newCopy.text);  // a copy cut off by a full disk
-        ::SetLastError(error);
+    if (!KeepAside(target)) return false;
+    if (::CopyFileW(source, target, FALSE)) {
+        // What is installed must be replaceable and removable: a copy from
+        // a CD keeps the medium's read-only attribute.
+        MakeWritable(target);
+        return true;
     }
-    return placed;
+    // A copy cut off by a full disk; the kept file goes back at the rollback.
+    const DWORD error = ::GetLastError();
+    Remove(target);
+    ::SetLastError(error);
+    return false;
 }
 
 bool KeepAside(const wchar_t* path) {
@@ -198,13 +237,9 @@ bool KeepAside(const wchar_t* path) {
 }
 
 void CommitInstall(const wchar_t* installDir, const Journal& journal) {
-    for (int i = 0; i < journal.pathCount; ++i) {
-        const SavedPath& saved = journal.paths[i];
-        if (saved.folder) continue;
-        Remove(Beside(saved.path, kKeptSuffix).text);
-        // One a recovery found in use (a service still stopping), free by now.
-        Remove(Beside(saved.path, kDiscardSuffix).text);
-    }
+    // The kept files, and one a recovery found in use (a service still
+    // stopping), free by now.
+    RemoveOurNames(journal);
     wchar_t path[kPathChars];
     if (JournalPath(installDir, path)) ::DeleteFileW(path);
 }

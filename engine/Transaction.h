@@ -10,7 +10,7 @@
 // puts everything back from the journal, and so does the next run of
 // setup.exe when this one was killed half-way.
 
-// Names of ours beside a file being replaced: its new copy until it moves
+// Names of ours beside a file being replaced: a new copy waiting to move
 // in, the file it replaces until the install has done its job.
 extern const wchar_t kNewCopySuffix[];  // ".avsetup-new"
 extern const wchar_t kKeptSuffix[];     // ".avsetup-old"
@@ -28,9 +28,9 @@ bool NoteStateBefore(const SetupConfig& config, Journal& journal);
 // the disk. False when it cannot; then nothing else has been changed.
 bool WriteJournal(const wchar_t* installDir, const Journal& journal);
 
-// Puts `source` at `target`: copies it beside the target, keeps the file it
-// replaces aside, then moves the copy in. False, with the error of the step
-// that failed as the last error, when any step fails.
+// Puts `source` at `target`: keeps the file it replaces aside, then copies
+// it in. False, with the error of the step that failed as the last error,
+// when any step fails; a copy cut off is removed.
 bool PlaceFile(const wchar_t* source, const wchar_t* target);
 
 // Keeps an existing file aside before it is made anew (a shortcut). True

@@ -313,6 +313,8 @@ const KillCase kKills[] = {
 
 class KilledUpgradeTest : public UpgradeTest {
 protected:
+    static constexpr DWORD kBigBytes = 160 * 1024 * 1024;
+
     void SetUp() override {
         UpgradeTest::SetUp();
         // A copy that takes long enough to be caught half-way.
@@ -320,7 +322,7 @@ protected:
                                    OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, big);
         LARGE_INTEGER size;
-        size.QuadPart = 160ll * 1024 * 1024;
+        size.QuadPart = kBigBytes;
         ::SetFilePointerEx(big, size, nullptr, FILE_BEGIN);
         ::SetEndOfFile(big);
         ::CloseHandle(big);
@@ -338,10 +340,12 @@ protected:
         case KillPoint::FirstFileKeptAside:
             return test::FileExists(product_.Installed(L"Uninstall\\setup.exe.avsetup-old"));
         case KillPoint::HalfwayThroughALargeCopy: {
+            // Version 1's kept aside, version 2's being written in its place.
             WIN32_FILE_ATTRIBUTE_DATA data;
-            return ::GetFileAttributesExW(product_.Installed(L"mingwm10.dll.avsetup-new").c_str(),
-                                          GetFileExInfoStandard, &data) &&
-                   (data.nFileSizeLow > 0 || data.nFileSizeHigh > 0);
+            return test::FileExists(product_.Installed(L"mingwm10.dll.avsetup-old")) &&
+                   ::GetFileAttributesExW(product_.Installed(L"mingwm10.dll").c_str(), GetFileExInfoStandard,
+                                          &data) &&
+                   data.nFileSizeHigh == 0 && data.nFileSizeLow > 0 && data.nFileSizeLow < kBigBytes;
         }
         // On NT 6 the service tool's "-i" at work, its first line logged: not
         // in the midst of its creation, which a kill could leave half-done

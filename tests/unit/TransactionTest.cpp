@@ -97,10 +97,12 @@ TEST(TransactionTest, PlacedFilesStayAfterTheCommitAndTheKeptOnesGo) {
     EXPECT_EQ("new", Read(target));
     EXPECT_FALSE(test::FileExists(target + kKeptSuffix));
     EXPECT_FALSE(test::FileExists(dir / L"avsetup.journal"));
-    // A source that cannot be read leaves the target as it was.
+    // A source that cannot be read: nothing at the target, the file it
+    // would replace kept for the rollback, which puts it back.
     EXPECT_FALSE(PlaceFile((dir / L"missing").c_str(), target.c_str()));
+    EXPECT_FALSE(test::FileExists(target));
+    RollBackInstall(dir.Path().c_str(), journal, false);
     EXPECT_EQ("new", Read(target));
-    EXPECT_FALSE(test::FileExists(target + kNewCopySuffix));
 }
 
 } // namespace
