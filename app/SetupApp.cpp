@@ -11,18 +11,12 @@
 #include "framework/ComInit.h"
 #include "engine/Install.h"
 #include "engine/Messages.h"
+#include "engine/Outcome.h"
 #include "engine/Platform.h"
 #include "engine/SelfDeleteScript.h"
 #include "engine/Transaction.h"
 #include "engine/Uninstall.h"
 #include "wizard/WizardDialog.h"
-
-namespace {
-// The exit codes: 0 when the run did its job.
-constexpr int kExitFailed = 1;
-// As Windows Installer reports another install in progress.
-constexpr int kExitAlreadyRunning = 1618;
-} // namespace
 
 void LowerCaseAscii(wchar_t* text) {
     for (; *text; ++text) {
@@ -86,7 +80,7 @@ bool SetupApp::InitInstance() {
         // script once the product is gone.
         SetExitCode(SilentUninstall(sourceDir));
         uninstallRan_ = true;
-        procedureFailed_ = ExitCode() != 0;
+        procedureFailed_ = !IsSuccessCode(static_cast<DWORD>(ExitCode()));
         return false;
     case RunMode::UninstallWizard:
     case RunMode::InstallWizard:
@@ -112,7 +106,7 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     INT_PTR result = wizard.DoModal();
     uninstallRan_ = wizard.UninstallProcedureRan();
     procedureFailed_ = wizard.ProcedureFailed();
-    if (procedureFailed_) SetExitCode(kExitFailed);
+    SetExitCode(ExitCodeOf(wizard.Outcome()));
     if (result == IDOK && LaunchAfterFinish == 1) LaunchApplication(sourceDir, nullptr);
 }
 

@@ -48,7 +48,7 @@ void ReportRunEndEvent(const wchar_t* product, const wchar_t* version, bool unin
     wchar_t code[11];
     DecimalText(exitCode, code);
     const wchar_t* strings[] = {product, version, RunName(uninstall, silent), code};
-    const bool succeeded = exitCode == 0;
+    const bool succeeded = IsSuccessCode(exitCode);
     Report(succeeded ? EVENTLOG_INFORMATION_TYPE : EVENTLOG_ERROR_TYPE,
            succeeded ? MSG_RUN_SUCCEEDED : MSG_RUN_FAILED, 4, strings);
 }
@@ -56,6 +56,18 @@ void ReportRunEndEvent(const wchar_t* product, const wchar_t* version, bool unin
 void ReportRollbackEvent(const wchar_t* product, bool earlierInstallation) {
     const wchar_t* strings[] = {product};
     Report(EVENTLOG_WARNING_TYPE, earlierInstallation ? MSG_INSTALL_RESTORED : MSG_INSTALL_UNDONE, 1, strings);
+}
+
+bool IsSuccessCode(DWORD exitCode) { return exitCode == 0 || exitCode == 3010; }
+
+void ReportRestartEvent(const wchar_t* product, bool removal, const wchar_t* files) {
+    const wchar_t* strings[] = {product, removal ? L"removal" : L"installation", files};
+    Report(EVENTLOG_WARNING_TYPE, MSG_RESTART_PENDING, 3, strings);
+}
+
+void ReportNewerInstalledEvent(const wchar_t* product, const wchar_t* installed, const wchar_t* medium) {
+    const wchar_t* strings[] = {product, installed, medium};
+    Report(EVENTLOG_ERROR_TYPE, MSG_NEWER_INSTALLED, 3, strings);
 }
 
 bool RegisterEventLogSource(const SetupConfig& config) {

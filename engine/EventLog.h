@@ -26,6 +26,17 @@ void DecimalText(DWORD value, wchar_t (&out)[11]);
 // or (a first install) nothing of it is left.
 void ReportRollbackEvent(const wchar_t* product, bool earlierInstallation);
 
+// A run that did its job but for files held by other programs, which the
+// next restart replaces (install) or deletes (removal): one per line.
+void ReportRestartEvent(const wchar_t* product, bool removal, const wchar_t* files);
+
+// An install refused because the installed version is newer.
+void ReportNewerInstalledEvent(const wchar_t* product, const wchar_t* installed, const wchar_t* medium);
+
+// True for the exit codes of a run that did its job (0, and 3010 when a
+// restart completes it).
+bool IsSuccessCode(DWORD exitCode);
+
 // The source's key under HKEY_LOCAL_MACHINE.
 extern const wchar_t kEventSourceKey[];
 

@@ -13,8 +13,10 @@
 #include "engine/Platform.h"
 #include "engine/Process.h"
 #include "engine/Registry.h"
+#include "engine/RestartQueue.h"
 #include "engine/Shortcuts.h"
 #include "engine/Transaction.h"
+#include "engine/Version.h"
 
 namespace {
 
@@ -45,9 +47,10 @@ void CreateFolders(const SetupConfig& config) {
 }
 
 // Every file of the copy table that applies; the first that cannot be put
-// in place (a full disk, a file held by another program, a medium that
-// cannot be read) fails the install.
-bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config) {
+// in place, not even at the next restart (a full disk, a medium that cannot
+// be read), fails the install. Those that wait for the restart are added to
+// `waiting`.
+bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config, WaitingFiles& waiting) {
     CreateFolders(config);
     bool present[kImageFileCount];
     FindMediumImages(sourceDir, present);
@@ -59,11 +62,13 @@ bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config) {
         const bool fits = SourcePathOf(sourceDir, file, from) && TargetPathOf(config.InstallDir, file, to);
         const bool onMedium = file.when == CopyWhen::IfOnMedium ? present[image++] : PathExists(from);
         if (!IsCopied(file, IsNt6, onMedium)) continue;
-        if (!fits || !PlaceFile(from, to)) {
+        const Placement placed = fits ? PlaceFile(from, to) : Placement::Failed;
+        if (placed == Placement::Failed) {
             ShowFailure(file.targetFolder[0] ? L"Fail to copy the uninstaller!"
                                              : L"Fail to copy the application files!");
             return false;
         }
+        if (placed == Placement::AtRestart) AddWaitingFile(waiting, to);
     }
     return true;
 }
@@ -83,8 +88,9 @@ void MakeShortcuts(const SetupConfig& config, const wchar_t* applicationPath) {
 
 // The steps after the old product was taken down. `serviceStarted` tells a
 // rollback that a new service may be registered.
-bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& serviceStarted) {
-    if (!CopyInstallFiles(sourceDir, config)) return false;
+bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& serviceStarted,
+                     WaitingFiles& waiting) {
+    if (!CopyInstallFiles(sourceDir, config, waiting)) return false;
     // Event Viewer finds the texts of the product's events in the uninstaller.
     RegisterEventLogSource(config);
     wchar_t applicationPath[kPathChars];
@@ -104,45 +110,60 @@ bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& 
 
 } // namespace
 
-bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config) {
-    return CopyFiles(sourceDir, config) && WriteRegistryEntries(config);
+bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config, WaitingFiles& waiting) {
+    return CopyFiles(sourceDir, config, waiting) && WriteRegistryEntries(config);
 }
 
-bool InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
-    if (!CheckInstallFolder(config)) return false;
+bool NewerInstalled(const SetupConfig& config, wchar_t (&installed)[kVersionChars]) {
+    return ReadInstalledVersion(config, installed) && IsOlderThanInstalled(config.Version, installed);
+}
+
+SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
+    if (!CheckInstallFolder(config)) return SetupOutcome::Failed;
     if (!MediumComplete(sourceDir, config)) {
         ShowFailure(L"Fail to read the installation files!");
-        return false;
+        return SetupOutcome::Failed;
+    }
+    // An older medium never replaces a newer installation; the same
+    // version is a repair.
+    wchar_t installed[kVersionChars];
+    if (NewerInstalled(config, installed)) {
+        ReportNewerInstalledEvent(config.AppName, installed, config.Version);
+        return SetupOutcome::NewerInstalled;
     }
     // Larger than a thread's stack should hold.
     std::unique_ptr<Journal> journal(new Journal);
     const Journal& before = *journal;
     if (!NoteStateBefore(config, *journal) || !WriteJournal(config.InstallDir, before)) {
         ShowFailure(L"Fail to write to the installation folder!");
-        return false;
+        return SetupOutcome::Failed;
     }
     if (before.serviceBefore) StopAndRemoveService(config.InstallDir);
     CloseRunningApplication(config.AppName);
 
     bool serviceStarted = false;
-    if (RunInstallSteps(sourceDir, config, serviceStarted)) {
+    std::unique_ptr<WaitingFiles> waiting(new WaitingFiles);
+    if (RunInstallSteps(sourceDir, config, serviceStarted, *waiting)) {
         CommitInstall(config.InstallDir, before);
-        return true;
+        if (waiting->count == 0) return SetupOutcome::Done;
+        ReportRestartEvent(config.AppName, false, waiting->text);
+        return SetupOutcome::DoneAfterRestart;
     }
     // The failure has been reported; the machine goes back to how it was.
     RollBackInstall(config.InstallDir, before, serviceStarted);
     ReportRollbackEvent(config.AppName, HadInstallation(before));
-    return false;
+    return SetupOutcome::Failed;
 }
 
 int SilentInstall(const wchar_t* sourceDir) {
     SetupConfig config;
     ReadSetupConfig(sourceDir, config);
-    bool installed = InstallApplication(sourceDir, config);
+    const SetupOutcome outcome = InstallApplication(sourceDir, config);
     // After a failed install the application is not started: it would be
-    // an old copy, or none at all.
-    if (installed && config.LaunchAPInSilentMode == 1) LaunchApplication(sourceDir, &config);
-    return installed ? 0 : 1;
+    // an old copy, or none at all; nor before the restart that completes
+    // it, while old files are still in place.
+    if (outcome == SetupOutcome::Done && config.LaunchAPInSilentMode == 1) LaunchApplication(sourceDir, &config);
+    return ExitCodeOf(outcome);
 }
 
 fw::Handle LaunchApplication(const wchar_t* sourceDir, const SetupConfig* config) {

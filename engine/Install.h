@@ -1,22 +1,35 @@
 #pragma once
+#include "engine/Outcome.h"
+#include "engine/Registry.h"
+#include "engine/RestartQueue.h"
 #include "engine/SetupConfig.h"
 #include "framework/Handle.h"
 
 // The install from the medium in sourceDir (ending with a backslash): takes
 // an earlier service and the running application down, copies the
 // installer and the application, writes the registry entries, registers
-// the service, and makes the shortcuts. True when it did its job: every
-// file in place, the uninstall entry written and the service registered.
-// Otherwise, after its failure was reported, the machine is put back as it
-// was: the earlier installation whole and its service running, or, for a
-// first install, nothing left.
-bool InstallApplication(const wchar_t* sourceDir, const SetupConfig& config);
+// the service, and makes the shortcuts. Done when it did its job: every
+// file in place, the uninstall entry written and the service registered;
+// DoneAfterRestart when files held by other programs wait for the next
+// restart to be replaced. NewerInstalled, before anything changed, when the
+// installed version is newer than the medium's. Failed, after its failure
+// was reported and the machine was put back as it was: the earlier
+// installation whole and its service running, or, for a first install,
+// nothing left.
+SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& config);
 
 // The copies, ending with the registry entries. True when every file was
-// put in place and the uninstall entry written.
-bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config);
+// put in place (or waits for the restart, named in `waiting`) and the
+// uninstall entry written.
+bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config, WaitingFiles& waiting);
 
-// Installs without any window. Returns the process exit code: 0 on success.
+// True when the installed DisplayVersion (read into `installed`) is newer
+// than the medium's Version.
+bool NewerInstalled(const SetupConfig& config, wchar_t (&installed)[kVersionChars]);
+
+// Installs without any window. Returns the process exit code: 0 on
+// success, 3010 when a restart completes it, 1638 when a newer version is
+// installed, 1 on failure.
 int SilentInstall(const wchar_t* sourceDir);
 
 // Starts the installed application; with a null config it reads setup.ini

@@ -13,6 +13,10 @@ void SetFailuresSilent(bool silent) { failuresSilent = silent; }
 
 void ShowFailure(const wchar_t* text) {
     ReportFailureEvent(text);
+    ShowFailureBox(text);
+}
+
+void ShowFailureBox(const wchar_t* text) {
     if (sink) {
         sink(text, L"Fail", MB_ICONWARNING);
         return;

@@ -6,6 +6,9 @@
 // and the warning icon, on the calling thread. A silent run shows none:
 // nobody may be there to answer it, and the run must not wait for a click.
 void ShowFailure(const wchar_t* text);
+// The same box without an event: for a failure whose event was reported
+// in its own words.
+void ShowFailureBox(const wchar_t* text);
 
 // Set once at start-up, before anything can fail, for a silent run.
 void SetFailuresSilent(bool silent);

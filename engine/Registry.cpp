@@ -183,3 +183,19 @@ bool UninstallEntryExists(const SetupConfig& config) {
     return UninstallKeyPath(config, keyPath) &&
            key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) == ERROR_SUCCESS;
 }
+
+bool ReadInstalledVersion(const SetupConfig& config, wchar_t (&version)[kVersionChars]) {
+    version[0] = L'\0';
+    wchar_t keyPath[kKeyPathChars];
+    fw::RegKey key;
+    DWORD type = 0, bytes = sizeof version - sizeof(wchar_t);
+    if (!UninstallKeyPath(config, keyPath) || key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) != ERROR_SUCCESS ||
+        ::RegQueryValueExW(key.Get(), L"DisplayVersion", nullptr, &type, reinterpret_cast<BYTE*>(version), &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ) {
+        version[0] = L'\0';
+        return false;
+    }
+    version[bytes / sizeof(wchar_t)] = L'\0';
+    return true;
+}

@@ -30,6 +30,11 @@ DWORD FolderKilobytes(const wchar_t* folder);
 // True while the uninstall entry's key exists.
 bool UninstallEntryExists(const SetupConfig& config);
 
+// The installed version: the uninstall entry's DisplayVersion. False when
+// there is none (no entry, not a string, too long).
+constexpr size_t kVersionChars = 64;
+bool ReadInstalledVersion(const SetupConfig& config, wchar_t (&version)[kVersionChars]);
+
 // Writes one registry value: RegSetValueExW unless a test puts in a writer
 // that fails for a chosen value (the registry itself cannot be made to
 // refuse one value of a key and accept the others). Null restores it.

@@ -8,6 +8,7 @@
 #include "engine/Platform.h"
 #include "engine/Process.h"
 #include "engine/Registry.h"
+#include "engine/RestartQueue.h"
 #include "engine/Shortcuts.h"
 #include "framework/Handle.h"
 #include "framework/RegKey.h"
@@ -116,16 +117,29 @@ bool ServiceToolThere(const wchar_t* installDir) {
     return FormatPath(tool, L"%s\\%s", installDir, kServiceTool) && PathExists(tool);
 }
 
-// Deletes our names (new copies, kept and discarded files) in `folder`:
-// one look at the folder rather than one per file and suffix.
-void RemoveOurNamesIn(const wchar_t* folder) {
+// Which of our names beside the files go: all of them before the install
+// (an earlier run's), the kept and discarded ones at the commit, when the
+// new copies left are those that wait for the restart.
+enum class Leftovers { All, AfterCommit };
+
+// A kept file still in use (a program that was running from it) goes at the
+// next restart; the new file is in place already, so nothing waits for it.
+void RemoveOurName(const wchar_t* path, Leftovers which) {
+    if (which == Leftovers::AfterCommit && EndsWith(path, kNewCopySuffix)) return;
+    if (!Exists(path) || Remove(path)) return;
+    if (which == Leftovers::AfterCommit && IsHeldFileError(path, ::GetLastError())) QueueDeletion(path);
+}
+
+// One look at the folder rather than one per file and suffix.
+void RemoveOurNamesIn(const wchar_t* folder, Leftovers which) {
     wchar_t path[kPathChars];
     if (!FormatPath(path, L"%s\\*.avsetup-*", folder)) return;
     WIN32_FIND_DATAW data;
     fw::FindHandle find(::FindFirstFileW(path, &data));
     if (!find.IsValid()) return;
     do {
-        if (IsTransactionName(data.cFileName) && FormatPath(path, L"%s\\%s", folder, data.cFileName)) Remove(path);
+        if (IsTransactionName(data.cFileName) && FormatPath(path, L"%s\\%s", folder, data.cFileName))
+            RemoveOurName(path, which);
     } while (::FindNextFileW(find.Get(), &data));
 }
 
@@ -142,11 +156,11 @@ bool IsInFolder(const wchar_t* path, const wchar_t* folder) {
 
 // Our names beside every file of the journal: each of its folders is
 // looked at once, a file outside them (the desktop link) on its own.
-void RemoveOurNames(const Journal& journal) {
+void RemoveOurNames(const Journal& journal, Leftovers which) {
     for (int i = 0; i < journal.pathCount; ++i) {
         const SavedPath& saved = journal.paths[i];
         if (saved.folder) {
-            RemoveOurNamesIn(saved.path);
+            RemoveOurNamesIn(saved.path, which);
             continue;
         }
         bool inFolder = false;
@@ -154,7 +168,7 @@ void RemoveOurNames(const Journal& journal) {
             inFolder = journal.paths[j].folder && IsInFolder(saved.path, journal.paths[j].path);
         if (!inFolder) {
             for (const wchar_t* suffix : {kNewCopySuffix, kKeptSuffix, kDiscardSuffix})
-                Remove(Beside(saved.path, suffix).text);
+                RemoveOurName(Beside(saved.path, suffix).text, which);
         }
     }
 }
@@ -186,8 +200,11 @@ bool NoteStateBefore(const SetupConfig& config, Journal& journal) {
     fits = fits && UninstallKeyPath(config, key) && SaveKey(journal, key, L"");
     if (!IsNt6) fits = fits && RunKeyPath(key) && SaveKey(journal, key, config.AppName);
     fits = fits && SaveKey(journal, kEventSourceKey, L"");
-    // Copies of ours left by an earlier run are not the files this one keeps.
-    RemoveOurNames(journal);
+    // What an earlier run left (copies, files waiting for a restart that
+    // has not come) is not what this one keeps: it puts every file in place
+    // anew.
+    CancelQueuedIn(config.InstallDir);
+    RemoveOurNames(journal, Leftovers::All);
     return fits;
 }
 
@@ -208,30 +225,37 @@ bool WriteJournal(const wchar_t* installDir, const Journal& journal) {
     return ok;
 }
 
-bool PlaceFile(const wchar_t* source, const wchar_t* target) {
-    if (!KeepAside(target)) return false;
-    if (::CopyFileW(source, target, FALSE)) {
-        // What is installed must be replaceable and removable: a copy from
-        // a CD keeps the medium's read-only attribute.
-        MakeWritable(target);
-        return true;
-    }
-    // A copy cut off by a full disk; the kept file goes back at the rollback.
+// Removes a new copy that did not take its name (cut off by a full disk,
+// say), keeping the error of the step that failed.
+Placement Failed(const wchar_t* newCopy) {
     const DWORD error = ::GetLastError();
-    Remove(target);
+    Remove(newCopy);
     ::SetLastError(error);
-    return false;
+    return Placement::Failed;
+}
+
+Placement PlaceFile(const wchar_t* source, const wchar_t* target) {
+    // The new file is whole before it takes the name: a run cut off here
+    // leaves the old file or none, never half of one (the uninstall entry
+    // runs the uninstaller's copy, which puts everything back).
+    const Beside newCopy(target, kNewCopySuffix);
+    if (!newCopy.text[0] || !::CopyFileW(source, newCopy.text, FALSE)) return Failed(newCopy.text);
+    // What is installed must be replaceable and removable: a copy from a CD
+    // keeps the medium's read-only attribute.
+    MakeWritable(newCopy.text);
+    if (KeepAside(target)) return ::MoveFileW(newCopy.text, target) ? Placement::InPlace : Failed(newCopy.text);
+    // Held by another program without delete sharing, so that it cannot
+    // even be renamed: the new copy waits beside it for the restart.
+    if (IsHeldFileError(target, ::GetLastError()) && QueueReplacement(newCopy.text, target))
+        return Placement::AtRestart;
+    return Failed(newCopy.text);
 }
 
 bool KeepAside(const wchar_t* path) {
     if (!Exists(path)) return true;
-    // A file in use (a running program, a module loaded, a file another
-    // program holds) could be renamed but not replaced, and would stay
-    // busy: the install fails on it rather than leave it behind.
+    // A running program's file, or a module loaded, can be renamed though
+    // not overwritten; the commit deletes it, or queues its deletion.
     MakeWritable(path);
-    fw::Handle probe(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!probe.IsValid()) return false;
-    probe.Close();
     const Beside kept(path, kKeptSuffix);
     return kept.text[0] && ::MoveFileExW(path, kept.text, MOVEFILE_REPLACE_EXISTING);
 }
@@ -239,12 +263,14 @@ bool KeepAside(const wchar_t* path) {
 void CommitInstall(const wchar_t* installDir, const Journal& journal) {
     // The kept files, and one a recovery found in use (a service still
     // stopping), free by now.
-    RemoveOurNames(journal);
+    RemoveOurNames(journal, Leftovers::AfterCommit);
     wchar_t path[kPathChars];
     if (JournalPath(installDir, path)) ::DeleteFileW(path);
 }
 
 void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService) {
+    // No replacement of this run may happen at the next restart.
+    CancelQueuedIn(installDir);
     // The service runs the tool's own file, which goes back below.
     if (takeDownService && ServiceToolThere(installDir)) {
         ServiceToolRun(installDir, L"-k");

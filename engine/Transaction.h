@@ -10,8 +10,9 @@
 // puts everything back from the journal, and so does the next run of
 // setup.exe when this one was killed half-way.
 
-// Names of ours beside a file being replaced: a new copy waiting to move
-// in, the file it replaces until the install has done its job.
+// Names of ours beside a file being replaced: its new copy until it moves
+// in (or, for a held file, until the restart), the file it replaces until
+// the install has done its job.
 extern const wchar_t kNewCopySuffix[];  // ".avsetup-new"
 extern const wchar_t kKeptSuffix[];     // ".avsetup-old"
 // A file that was in use when it had to make way, moved aside to go later.
@@ -28,20 +29,24 @@ bool NoteStateBefore(const SetupConfig& config, Journal& journal);
 // the disk. False when it cannot; then nothing else has been changed.
 bool WriteJournal(const wchar_t* installDir, const Journal& journal);
 
-// Puts `source` at `target`: keeps the file it replaces aside, then copies
-// it in. False, with the error of the step that failed as the last error,
-// when any step fails; a copy cut off is removed.
-bool PlaceFile(const wchar_t* source, const wchar_t* target);
+// Puts `source` at `target`: copies it beside the target, keeps the file it
+// replaces aside, then moves the copy in. A file that another program
+// holds so that it cannot be renamed gets the copy queued to replace it at
+// the next restart. Failed, with the error of the step that failed as the
+// last error, when any step fails; the copy is then removed.
+enum class Placement { Failed, InPlace, AtRestart };
+Placement PlaceFile(const wchar_t* source, const wchar_t* target);
 
-// Keeps an existing file aside before it is made anew (a shortcut). True
+// Keeps an existing file aside (a rename) before it is made anew. True
 // when nothing is there or it was moved.
 bool KeepAside(const wchar_t* path);
 
-// The install did its job: the kept files and the journal go.
+// The install did its job: the kept files and the journal go (a kept file
+// still in use at the next restart).
 void CommitInstall(const wchar_t* installDir, const Journal& journal);
 
-// Undoes the install in reverse order: takes down a service it may have
-// registered, removes what it added, puts every kept file back, restores the
+// Undoes the install in reverse order: cancels the replacements it queued
+// for the restart, takes down a service it may have registered, removes what it added, puts every kept file back, restores the
 // registry entries, registers and starts the earlier service again, and
 // removes the folders it made.
 void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService);

@@ -7,7 +7,9 @@ import re
 import sys
 from pathlib import Path
 
-IDS = range(1, 22)
+IDS = range(1, 25)
+# The text formatted with the installed version: exactly one %s, no other %.
+FORMATTED = 24
 HEADER = re.compile(r"^\[([A-Z]{3}) (0x[0-9A-Fa-f]{4})\]\s*(.*)$")
 ENTRY = re.compile(r"^(\d+)(?:  (.*))?$")
 
@@ -36,11 +38,13 @@ def read_table(table):
         texts = sections[-1]["texts"]
         string_id, text = int(entry.group(1)), (entry.group(2) or "").strip()
         if string_id not in IDS:
-            fail(table, number, f"id {string_id} is not one of 1 to 21")
+            fail(table, number, f"id {string_id} is not one of 1 to 24")
         if string_id in texts:
             fail(table, number, f"id {string_id} appears twice")
         if not text:
             fail(table, number, f"id {string_id} has no text")
+        if string_id == FORMATTED and (text.count("%s") != 1 or text.count("%") != 1):
+            fail(table, number, f"id {string_id} must hold exactly one %s and no other %")
         texts[string_id] = text
     for section in sections:
         missing = [i for i in IDS if i not in section["texts"]]

@@ -11,6 +11,7 @@
 #include "engine/Paths.h"
 #include "engine/Process.h"
 #include "engine/SetupConfig.h"
+#include "engine/Version.h"
 
 namespace {
 
@@ -173,18 +174,12 @@ void CheckVersions(const std::wstring& dir, const SetupConfig& config, Report& r
 } // namespace
 
 bool VersionsAgree(const std::wstring& iniVersion, const unsigned short (&fileVersion)[4]) {
-    const wchar_t* cursor = iniVersion.c_str();
+    DWORD parts[4];
+    if (!ParseVersion(iniVersion.c_str(), parts)) return false;
     for (int part = 0; part < 4; ++part) {
-        unsigned long value = 0;
-        if (*cursor) {
-            wchar_t* end = nullptr;
-            value = std::wcstoul(cursor, &end, 10);
-            if (end == cursor || (*end && *end != L'.')) return false;
-            cursor = *end ? end + 1 : end;
-        }
-        if (value != fileVersion[part]) return false;
+        if (parts[part] != fileVersion[part]) return false;
     }
-    return *cursor == L'\0';
+    return true;
 }
 
 std::vector<Finding> CheckMedium(const std::wstring& sourceDir) {

@@ -12,7 +12,7 @@ struct Finding {
 };
 
 // The texts every language module must hold: ids 1 to kLanguageTextCount.
-constexpr int kLanguageTextCount = 21;
+constexpr int kLanguageTextCount = 24;
 
 // Every finding about the medium in `sourceDir` (which ends with a
 // backslash): missing files, a setup.ini the installer would refuse or keys

@@ -16,8 +16,8 @@ struct WorkerStart {
     SetupProcedures procedures;
 };
 
-void Notify(HWND dialog, SetupProgressNotice notice, bool success) {
-    ::PostMessageW(dialog, WM_SETUP_PROGRESS, notice, success ? 1 : 0);
+void Notify(HWND dialog, SetupProgressNotice notice, SetupOutcome outcome) {
+    ::PostMessageW(dialog, WM_SETUP_PROGRESS, notice, static_cast<LPARAM>(outcome));
 }
 
 } // namespace
@@ -30,13 +30,11 @@ DWORD WINAPI SetupWorker(LPVOID param) {
     SetupConfig config;
     ReadSetupConfig(block.SourceDir, config);
     if (block.Mode != 0) {
-        Notify(block.Dialog, PROGRESS_UNINSTALL_BEGIN, false);
-        bool removed = start.procedures.Uninstall(config);
-        Notify(block.Dialog, PROGRESS_UNINSTALL_END, removed);
+        Notify(block.Dialog, PROGRESS_UNINSTALL_BEGIN, SetupOutcome::Failed);
+        Notify(block.Dialog, PROGRESS_UNINSTALL_END, start.procedures.Uninstall(config));
     } else {
-        Notify(block.Dialog, PROGRESS_INSTALL_BEGIN, false);
-        bool installed = start.procedures.Install(block.SourceDir, config);
-        Notify(block.Dialog, PROGRESS_INSTALL_END, installed);
+        Notify(block.Dialog, PROGRESS_INSTALL_BEGIN, SetupOutcome::Failed);
+        Notify(block.Dialog, PROGRESS_INSTALL_END, start.procedures.Install(block.SourceDir, config));
     }
     return 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "engine/Outcome.h"
 #include "engine/Paths.h"
 #include "engine/SetupConfig.h"
 #include "framework/Handle.h"
@@ -9,7 +10,9 @@
 // wizard, and the one message by which it tells the wizard how it goes.
 
 // wParam: the notice in its low byte. lParam: 0 in a begin notice; in an
-// end notice 1 when the procedure succeeded and 0 when it failed.
+// end notice the procedure's SetupOutcome: 1 when it succeeded, 2 when a
+// restart completes it, 0 when it failed, 3 when an install was refused
+// because a newer version is installed.
 constexpr UINT WM_SETUP_PROGRESS = WM_USER + 100;
 
 enum SetupProgressNotice : WPARAM {
@@ -30,8 +33,8 @@ struct WorkerStartBlock {
 
 // The procedures a worker runs; tests put in their own.
 struct SetupProcedures {
-    bool (*Install)(const wchar_t* sourceDir, const SetupConfig& config);
-    bool (*Uninstall)(const SetupConfig& config);
+    SetupOutcome (*Install)(const wchar_t* sourceDir, const SetupConfig& config);
+    SetupOutcome (*Uninstall)(const SetupConfig& config);
 };
 extern const SetupProcedures EngineProcedures;
 

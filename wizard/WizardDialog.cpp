@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "app/AppGlobals.h"
+#include "engine/Messages.h"
+#include "engine/Registry.h"
 #include "framework/Dpi.h"
 #include "res/resource.h"
 #include "wizard/SetupWorker.h"
@@ -128,6 +130,18 @@ std::wstring WizardDialog::Text(UINT id, int chars) const {
     return text;
 }
 
+void WizardDialog::ShowNewerInstalledBox() const {
+    SetupConfig config;
+    ReadSetupConfig(sourceDir_, config);
+    wchar_t installed[kVersionChars];
+    if (!ReadInstalledVersion(config, installed)) installed[0] = L'\0';
+    // The text holds one %s, for the installed version (the build checks).
+    const std::wstring format = Text(24);
+    wchar_t text[1024];
+    ::wsprintfW(text, format.c_str(), installed);
+    ShowFailureBox(text);
+}
+
 void WizardDialog::SetButtonText(CBmpBtnCtrl& button, UINT id) {
     ::SetWindowTextW(button.Hwnd(), Text(id, kButtonLabelChars).c_str());
 }
@@ -230,9 +244,14 @@ void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
     if (!effect.known) return;
     const WPARAM kind = notice & 0xFF;
     if (kind == PROGRESS_UNINSTALL_BEGIN) uninstallRan_ = true;
-    if (kind == PROGRESS_INSTALL_FAILED || kind == PROGRESS_UNINSTALL_FAILED ||
-        ((kind == PROGRESS_INSTALL_END || kind == PROGRESS_UNINSTALL_END) && !success))
-        failed_ = true;
+    if (kind == PROGRESS_INSTALL_FAILED || kind == PROGRESS_UNINSTALL_FAILED) outcome_ = SetupOutcome::Failed;
+    if (kind == PROGRESS_INSTALL_END || kind == PROGRESS_UNINSTALL_END) {
+        outcome_ = success >= 0 && success <= static_cast<LPARAM>(SetupOutcome::NewerInstalled)
+                       ? static_cast<SetupOutcome>(success)
+                       : SetupOutcome::Failed;
+    }
+    // As the procedure's own failures, the box comes before the failed page.
+    if (kind == PROGRESS_INSTALL_END && outcome_ == SetupOutcome::NewerInstalled) ShowNewerInstalledBox();
     if (effect.beginProgress) {
         ::SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         ::SendMessageW(progressBar_, PBM_SETSTEP, 5, 0);

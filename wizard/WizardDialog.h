@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/Outcome.h"
 #include <windows.h>
 
 #include <string>
@@ -21,8 +22,11 @@ public:
     // True once this dialog's worker has begun the uninstall procedure:
     // only then may the program remove the uninstaller's folder as it exits.
     bool UninstallProcedureRan() const { return uninstallRan_; }
-    // True once the worker has reported that its procedure failed.
-    bool ProcedureFailed() const { return failed_; }
+    // True once the worker has reported that its procedure failed (or
+    // refused an older medium).
+    bool ProcedureFailed() const { return !Succeeded(outcome_); }
+    // How the procedure ended: Done until the worker reports.
+    SetupOutcome Outcome() const { return outcome_; }
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -64,6 +68,7 @@ private:
     void FocusDefault();
     void Withdraw(HWND control, bool hide);
     std::wstring Text(UINT id, int chars = 1024) const;
+    void ShowNewerInstalledBox() const;
     void SetButtonText(CBmpBtnCtrl& button, UINT id);
 
     // The dpi everything is drawn and placed for, known before the window
@@ -100,7 +105,7 @@ private:
     WizardPage page_ = WizardPage::Ready;
     bool workerStarted_ = false;
     bool uninstallRan_ = false;
-    bool failed_ = false;
+    SetupOutcome outcome_ = SetupOutcome::Done;
 };
 
 // The window title: AppName and the mode's suffix; empty for an empty name.

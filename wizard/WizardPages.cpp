@@ -20,10 +20,14 @@ NoticeEffect End(bool install, LPARAM success) {
     effect.stopTimer = true;
     effect.endPage = true;
     effect.lowerText = 8;
-    if (success == 1) {
+    if (success == static_cast<LPARAM>(SetupOutcome::Done)) {
         effect.barFull = true;
         effect.installFinished = install;
         effect.upperText = install ? 7 : 15;
+    } else if (success == static_cast<LPARAM>(SetupOutcome::DoneAfterRestart)) {
+        // Old files are still in place: nothing to launch before the restart.
+        effect.barFull = true;
+        effect.upperText = install ? 22 : 23;
     } else {
         effect.upperText = install ? 9 : 14;
     }

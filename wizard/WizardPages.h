@@ -14,7 +14,8 @@ struct NoticeEffect {
     UINT lowerText = 0;
 };
 
-// The notice is the low byte of wParam; `success` is lParam of an end notice.
+// The notice is the low byte of wParam; `success` is lParam of an end
+// notice, the procedure's SetupOutcome.
 NoticeEffect DescribeNotice(WPARAM notice, LPARAM success);
 
 // The pages as the keyboard sees them: the ready page, the progress page

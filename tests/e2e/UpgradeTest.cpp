@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <iterator>
@@ -26,6 +27,8 @@ namespace {
 
 constexpr DWORD kRestored = 0x80000004;  // the earlier installation was put back
 constexpr DWORD kUndone = 0x80000005;    // a first install left nothing
+constexpr DWORD kRestartPending = 0x80000006;  // files wait for the restart
+constexpr DWORD kNewerInstalled = 0xC0000007;  // an older medium refused
 
 std::string ReadBytes(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -88,6 +91,17 @@ std::wstring DisplayVersion(const test::Installation& product) {
     DWORD size = sizeof data - sizeof(wchar_t);
     ::SHGetValueW(HKEY_LOCAL_MACHINE, product.uninstallKey.c_str(), L"DisplayVersion", nullptr, data, &size);
     return data;
+}
+
+bool AnyProcessNamed(const wchar_t* name) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found; more = ::Process32NextW(snapshot, &entry))
+        found = ::lstrcmpiW(entry.szExeFile, name) == 0;
+    ::CloseHandle(snapshot);
+    return found;
 }
 
 std::string Listing(const std::map<std::wstring, std::string>& files) {
@@ -211,10 +225,10 @@ protected:
         SetupConfig config;
         const std::wstring source = medium + L"\\";
         ReadSetupConfig(source.c_str(), config);
-        const bool installed = InstallApplication(source.c_str(), config);
+        const int exitCode = ExitCodeOf(InstallApplication(source.c_str(), config));
         SetRegistryValueWriter(nullptr);
         SetMessageSink(nullptr);
-        return installed ? 0 : 1;
+        return exitCode;
     }
 
     // One event of the kind; the in-process run reports it too.
@@ -240,6 +254,36 @@ protected:
     }
 
     bool Skipped(const FaultCase& c) const { return c.nt6Only && !test::ExpectedNt6(); }
+
+    // The installation as version 2 lays it out: each file from that
+    // medium, byte for byte, and nothing else in the folder.
+    MachineState Version2Files() const {
+        MachineState expected;
+        auto add = [&](const std::wstring& from, const std::wstring& to) {
+            expected[product_.Installed(to)] = Digest(ReadBytes(v2_ + L"\\" + from));
+        };
+        expected[product_.Installed(L"Uninstall\\")] = expected[product_.Installed(L"Images\\")] = "folder";
+        add(L"setup.exe", L"Uninstall\\setup.exe");
+        add(L"setup.ini", L"Uninstall\\setup.ini");
+        for (const wchar_t* lang : {L"ENU", L"CHT", L"CHS", L"JPN", L"DEU", L"KOR", L"FRA"})
+            add(std::wstring(L"setup") + lang + L".dll", std::wstring(L"Uninstall\\setup") + lang + L".dll");
+        add(L"setup.ini", L"setup.ini");
+        for (const wchar_t* name : {L"mingwm10.dll", L"KXRaidSetup.exe"}) add(std::wstring(L"Application\\") + name, name);
+        if (test::ExpectedNt6()) add(L"Application\\ArrSvcSetup.exe", L"ArrSvcSetup.exe");
+        MachineState images;
+        AddFiles(v2_ + L"\\Application\\Images", images);
+        for (const auto& image : images) {
+            const std::wstring name = image.first.substr(image.first.rfind(L'\\') + 1);
+            add(L"Application\\Images\\" + name, L"Images\\" + name);
+        }
+        return expected;
+    }
+
+    MachineState InstalledFiles() const {
+        MachineState files;
+        AddFiles(product_.installDir, files);
+        return files;
+    }
 
     test::ScratchDir dir_;
     test::Installation product_{test::UniqueTag()};
@@ -313,7 +357,6 @@ const KillCase kKills[] = {
 
 class KilledUpgradeTest : public UpgradeTest {
 protected:
-    static constexpr DWORD kBigBytes = 160 * 1024 * 1024;
 
     void SetUp() override {
         UpgradeTest::SetUp();
@@ -322,7 +365,7 @@ protected:
                                    OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, big);
         LARGE_INTEGER size;
-        size.QuadPart = kBigBytes;
+        size.QuadPart = 160ll * 1024 * 1024;
         ::SetFilePointerEx(big, size, nullptr, FILE_BEGIN);
         ::SetEndOfFile(big);
         ::CloseHandle(big);
@@ -340,12 +383,10 @@ protected:
         case KillPoint::FirstFileKeptAside:
             return test::FileExists(product_.Installed(L"Uninstall\\setup.exe.avsetup-old"));
         case KillPoint::HalfwayThroughALargeCopy: {
-            // Version 1's kept aside, version 2's being written in its place.
             WIN32_FILE_ATTRIBUTE_DATA data;
-            return test::FileExists(product_.Installed(L"mingwm10.dll.avsetup-old")) &&
-                   ::GetFileAttributesExW(product_.Installed(L"mingwm10.dll").c_str(), GetFileExInfoStandard,
-                                          &data) &&
-                   data.nFileSizeHigh == 0 && data.nFileSizeLow > 0 && data.nFileSizeLow < kBigBytes;
+            return ::GetFileAttributesExW(product_.Installed(L"mingwm10.dll.avsetup-new").c_str(),
+                                          GetFileExInfoStandard, &data) &&
+                   (data.nFileSizeLow > 0 || data.nFileSizeHigh > 0);
         }
         // On NT 6 the service tool's "-i" at work, its first line logged: not
         // in the midst of its creation, which a kill could leave half-done
@@ -360,6 +401,9 @@ protected:
     // Version 1 installed, then version 2's install ended from outside
     // (TerminateProcess: Wine ends the process with SIGKILL) at the point.
     void KillUpgradeAt(KillPoint point) {
+        // Version 1 anew: over the version 2 of the row before, it would be
+        // refused.
+        product_.RemoveAll();
         ASSERT_EQ(0, RunSilent(v1_));
         registrationsBefore_ = Registrations();
         // Its service tool takes its time, so that the kill finds "-i" at
@@ -382,37 +426,7 @@ protected:
         ASSERT_TRUE(test::FileExists(product_.Installed(L"avsetup.journal")));
     }
 
-    // The installation as version 2 lays it out: each file from that
-    // medium, byte for byte, and nothing else in the folder.
-    MachineState Version2Files() const {
-        MachineState expected;
-        auto add = [&](const std::wstring& from, const std::wstring& to) {
-            expected[product_.Installed(to)] = Digest(ReadBytes(v2_ + L"\\" + from));
-        };
-        expected[product_.Installed(L"Uninstall\\")] = expected[product_.Installed(L"Images\\")] = "folder";
-        add(L"setup.exe", L"Uninstall\\setup.exe");
-        add(L"setup.ini", L"Uninstall\\setup.ini");
-        for (const wchar_t* lang : {L"ENU", L"CHT", L"CHS", L"JPN", L"DEU", L"KOR", L"FRA"})
-            add(std::wstring(L"setup") + lang + L".dll", std::wstring(L"Uninstall\\setup") + lang + L".dll");
-        add(L"setup.ini", L"setup.ini");
-        for (const wchar_t* name : {L"mingwm10.dll", L"KXRaidSetup.exe"}) add(std::wstring(L"Application\\") + name, name);
-        if (test::ExpectedNt6()) add(L"Application\\ArrSvcSetup.exe", L"ArrSvcSetup.exe");
-        MachineState images;
-        AddFiles(v2_ + L"\\Application\\Images", images);
-        for (const auto& image : images) {
-            const std::wstring name = image.first.substr(image.first.rfind(L'\\') + 1);
-            add(L"Application\\Images\\" + name, L"Images\\" + name);
-        }
-        return expected;
-    }
-
     int registrationsBefore_ = 0;
-
-    MachineState InstalledFiles() const {
-        MachineState files;
-        AddFiles(product_.installDir, files);
-        return files;
-    }
 };
 
 TEST_F(KilledUpgradeTest, TheNextRunOfVersion2EndsWithVersion2Whole) {
@@ -447,4 +461,159 @@ TEST_F(KilledUpgradeTest, TheQuietUninstallStringThenRemovesEverything) {
     }
 }
 
+// Files held by other programs: what cannot be replaced or deleted now is
+// at the next restart (Wine's "wineboot -r" performs the queued work), and
+// the run says so with 3010.
+class HeldFileTest : public UpgradeTest {
+protected:
+    // Another program's handle: reading, no write or delete sharing, as a
+    // virus scanner or a backup agent holds a file.
+    struct Holder {
+        explicit Holder(const std::wstring& path)
+            : handle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+        ~Holder() { Release(); }
+        void Release() {
+            if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+            handle = INVALID_HANDLE_VALUE;
+        }
+        HANDLE handle;
+    };
+
+    static void Restart() {
+        test::Process wineboot(L"wineboot.exe -r");
+        ASSERT_EQ(0, wineboot.Wait(120000));
+    }
+
+    static std::wstring WaitingFilesOf(const std::vector<test::ReportedEvent>& events) {
+        std::wstring files;
+        for (const auto& event : events) {
+            if (event.id == kRestartPending && !event.strings.empty()) files += event.strings.back() + L"\n";
+        }
+        return files;
+    }
+
+    void ExpectServiceRunning() const {
+        if (test::ExpectedNt6()) {
+            EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), test::ServiceState(product_.serviceName));
+        }
+    }
+
+    bool NothingQueuedOfOurs() const {
+        return test::PendingFileRenames().find(product_.installDir) == std::wstring::npos;
+    }
+};
+
+TEST_F(HeldFileTest, AnUpgradeMeetingAHeldFileFinishesAtTheRestart) {
+    ASSERT_EQ(0, RunSilent(v1_));
+    const std::wstring mingw = product_.Installed(L"mingwm10.dll");
+    Holder holder(mingw);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder.handle);
+    const test::EventChannel events;
+    EXPECT_EQ(3010, RunSilent(v2_));
+    EXPECT_EQ(1, Count(events.Events(), kRestartPending));
+    EXPECT_EQ(mingw + L"\n", WaitingFilesOf(events.Events()));
+    EXPECT_NE(std::wstring::npos, test::PendingFileRenames().find(mingw + L".avsetup-new|!\\??\\" + mingw + L"|"))
+        << test::Narrow(test::PendingFileRenames());
+    EXPECT_EQ(L"2.00.00", DisplayVersion(product_));
+    ExpectServiceRunning();
+    holder.Release();
+    Restart();
+    EXPECT_EQ(Version2Files(), InstalledFiles());
+    EXPECT_TRUE(NothingQueuedOfOurs());
+    ExpectServiceRunning();
+}
+
+// Its window under another title (a program still starting, or a helper):
+// the installer cannot close it, but a running program's file can be
+// renamed, and the renamed one goes at the restart.
+TEST_F(HeldFileTest, AnApplicationRunningUnderAnotherTitleIsReplacedAtOnce) {
+    ASSERT_EQ(0, RunSilent(v1_));
+    test::Process application(L"\"" + product_.Installed(L"KXRaidSetup.exe") + L"\"");
+    HWND window = nullptr;
+    ASSERT_TRUE(test::WaitFor([&] { return (window = ::FindWindowW(nullptr, product_.appName.c_str())) != nullptr; }));
+    ::SetWindowTextW(window, L"Starting...");
+    EXPECT_EQ(0, RunSilent(v2_));
+    EXPECT_EQ(Digest(ReadBytes(v2_ + L"\\Application\\KXRaidSetup.exe")),
+              Digest(ReadBytes(product_.Installed(L"KXRaidSetup.exe"))));
+    EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(application.Handle(), 0)) << "the application was closed";
+    ::TerminateProcess(application.Handle(), 0);
+    application.Wait(20000);
+    Restart();
+    EXPECT_EQ(Version2Files(), InstalledFiles());
+    EXPECT_TRUE(NothingQueuedOfOurs());
+}
+
+TEST_F(HeldFileTest, AnUninstallMeetingAHeldFileFinishesAtTheRestart) {
+    ASSERT_EQ(0, RunSilent(v1_));
+    const std::wstring mingw = product_.Installed(L"mingwm10.dll");
+    Holder holder(mingw);
+    const test::EventChannel events;
+    test::Process uninstall(L"\"" + product_.Installed(L"Uninstall\\setup.exe") + L"\" delpkg SilentDel");
+    EXPECT_EQ(3010, uninstall.Wait(120000));
+    EXPECT_EQ(mingw + L"\n", WaitingFilesOf(events.Events()));
+    EXPECT_EQ(L"", DisplayVersion(product_));
+    // The script removes the Uninstall folder once the uninstaller ended,
+    // and its last try at InstallDir (after a ping's pause) fails on the
+    // held file.
+    EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.Installed(L"Uninstall")); }, 60000));
+    EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.Installed(L"KxUninst.bat")); }, 60000));
+    EXPECT_TRUE(test::WaitFor([] { return !AnyProcessNamed(L"ping.exe"); }, 60000));
+    EXPECT_TRUE(test::FileExists(product_.installDir));
+    holder.Release();
+    Restart();
+    EXPECT_FALSE(test::FileExists(product_.installDir)) << Listing(InstalledFiles());
+    EXPECT_TRUE(NothingQueuedOfOurs());
+}
+
+// A replacement queued, then a later step fails: the rollback cancels it.
+TEST_F(HeldFileTest, AFailureAfterAQueuedReplacementLeavesNothingQueued) {
+    ASSERT_EQ(0, RunSilent(v1_));
+    const MachineState before = StateOf(product_);
+    Holder holder(product_.Installed(L"mingwm10.dll"));
+    EXPECT_EQ(1, RunFailing(v2_, test::ExpectedNt6() ? Fault::ServiceToolFails : Fault::RegistryValue));
+    EXPECT_TRUE(NothingQueuedOfOurs()) << test::Narrow(test::PendingFileRenames());
+    holder.Release();
+    EXPECT_EQ(before, StateOf(product_));
+}
+
+// An older medium never replaces a newer installation; the same version
+// repairs, a newer one upgrades, by number rather than by text.
+TEST_F(UpgradeTest, OnlyAnOlderMediumIsRefusedAndChangesNothing) {
+    struct VersionCase {
+        const char* name;
+        const wchar_t* installed;  // DisplayVersion as the installation has it
+        const wchar_t* medium;     // the medium's setup.ini Version
+        int exitCode;
+    };
+    const VersionCase cases[] = {
+        {"an older medium", L"2.00.00", L"1.00.00", 1638},
+        {"the same version, a repair", L"2.00.00", L"2.00.00", 0},
+        {"a newer minor version", L"2.00.00", L"2.1", 0},
+        {"ten after nine", L"9.00.00", L"10.00.00", 0},
+        {"an installed version that is not one", L"beta", L"1.00.00", 0},
+    };
+    ASSERT_EQ(0, RunSilent(v1_));
+    const std::wstring image = product_.Installed(L"Images\\Logo.bmp");
+    for (const VersionCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::SHSetValueW(HKEY_LOCAL_MACHINE, product_.uninstallKey.c_str(), L"DisplayVersion", REG_SZ, c.installed,
+                      static_cast<DWORD>((::lstrlenW(c.installed) + 1) * sizeof(wchar_t)));
+        ::DeleteFileW(image.c_str());
+        product_.WriteSetupIni(v2_, 0);
+        AppendBytes(v2_ + L"\\setup.ini", "Version=" + test::Narrow(c.medium) + "\r\n");
+        const MachineState before = StateOf(product_);
+        const test::EventChannel events;
+        EXPECT_EQ(c.exitCode, RunSilent(v2_));
+        if (c.exitCode == 1638) {
+            EXPECT_EQ(before, StateOf(product_));
+            EXPECT_EQ(1, Count(events.Events(), kNewerInstalled));
+        } else {
+            EXPECT_EQ(c.medium, DisplayVersion(product_));
+            EXPECT_TRUE(test::FileExists(image));
+            EXPECT_EQ(0, Count(events.Events(), kNewerInstalled));
+        }
+    }
+}
+
 } // namespace
+

@@ -8,18 +8,14 @@ namespace {
 
 // A file kept open without delete sharing, as a virus scanner or a backup
 // may hold it: nothing can delete it while the handle lives.
-class HeldFile {
-public:
-    explicit HeldFile(const std::wstring& path)
-        : handle_(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~HeldFile() { if (Held()) ::CloseHandle(handle_); }
-    HeldFile(const HeldFile&) = delete;
-    HeldFile& operator=(const HeldFile&) = delete;
-    bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
+// In the application's place, a folder holding a file of the user's: it
+// cannot be deleted, nor is it a file that another program holds, which
+// the next restart could take away.
+void PutAFolderInPlaceOf(const std::wstring& file) {
+    ASSERT_TRUE(::DeleteFileW(file.c_str()));
+    ASSERT_TRUE(::CreateDirectoryW(file.c_str(), nullptr));
+    test::WriteTextFile(file + L"\\notes.txt", "mine");
+}
 
 class UninstallTest : public HostileTest {
 protected:
@@ -69,8 +65,7 @@ TEST_F(UninstallTest, FilesRemovedByHandAreNoObstacle) {
 
 TEST_F(UninstallTest, FileThatCannotBeDeletedFailsAndKeepsTheWayToTryAgain) {
     InstallOnce();
-    const HeldFile held(Installed(L"KXRaidSetup.exe"));
-    ASSERT_TRUE(held.Held());
+    PutAFolderInPlaceOf(Installed(L"KXRaidSetup.exe"));
     WizardClicker wizard(product_->appName + L" - Uninstallation Wizard");
     RunOutcome outcome = RunCommand(UninstallerCommand(), 120000, &wizard);
     EXPECT_TRUE(wizard.Seen());
@@ -84,11 +79,11 @@ TEST_F(UninstallTest, FileThatCannotBeDeletedFailsAndKeepsTheWayToTryAgain) {
 }
 
 // The uninstall that deployment tools run: no window, and where a file
-// cannot be deleted, exit code 1 and the way to try again kept.
+// cannot be deleted (nor left to the restart), exit code 1 and the way to
+// try again kept.
 TEST_F(UninstallTest, SilentUninstallOfAFileThatCannotBeDeletedFailsWithoutAWindow) {
     InstallOnce();
-    const HeldFile held(Installed(L"KXRaidSetup.exe"));
-    ASSERT_TRUE(held.Held());
+    PutAFolderInPlaceOf(Installed(L"KXRaidSetup.exe"));
     RunOutcome outcome = RunCommand(UninstallerCommand() + L" SilentDel");
     ASSERT_TRUE(outcome.silent);
     ExpectReported(outcome, L"remove");

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "engine/RestartQueue.h"
+
 namespace test {
 
 namespace {
@@ -133,6 +135,8 @@ void Installation::RemoveAll() const {
         RemoveTree(installDir);
         return !FileExists(installDir);
     }, 10000);
+    // What it left for a restart that never comes in a test prefix.
+    CancelQueuedIn(installDir.c_str());
     RemoveTree(group);
     ::DeleteFileW(desktopLink.c_str());
     ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, uninstallKey.c_str());

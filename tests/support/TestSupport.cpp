@@ -309,4 +309,24 @@ void DeleteService(const std::wstring& name) {
     WaitFor([&] { return ServiceState(name) == 0; });
 }
 
+std::wstring PendingFileRenames() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                        &key) != ERROR_SUCCESS)
+        return {};
+    DWORD bytes = 0;
+    std::wstring value;
+    if (::RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &bytes) == ERROR_SUCCESS) {
+        value.resize(bytes / sizeof(wchar_t));
+        ::RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(&value[0]), &bytes);
+        for (wchar_t& c : value) {
+            if (c == L'\0') c = L'|';
+        }
+    }
+    ::RegCloseKey(key);
+    return value;
+}
+
 } // namespace test
+

@@ -51,6 +51,10 @@ private:
 // Writes the whole file; a fixture that cannot be written fails the test.
 void WriteTextFile(const std::wstring& path, const std::string& text);
 bool FileExists(const std::wstring& path);
+
+// The system's restart queue (PendingFileRenameOperations), its strings
+// joined by '|'; empty when there is none.
+std::wstring PendingFileRenames();
 void RemoveTree(const std::wstring& path);
 void CopyTree(const std::wstring& from, const std::wstring& to);
 
@@ -77,6 +81,7 @@ public:
     ~Process();
     bool Started() const { return info_.hProcess != nullptr; }
     DWORD Id() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
     int Wait(DWORD timeoutMs = 60000);
     // Like Wait, and tells whether the process showed a visible top-level
     // window at any time before it ended.

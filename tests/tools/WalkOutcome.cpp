@@ -25,7 +25,8 @@ std::wstring LoadText(HMODULE module, UINT id) {
 PageOutcome DecideOutcome(const std::wstring& upperText, const EndTexts& texts) {
     if (Shows(upperText, texts.installFailed) || Shows(upperText, texts.uninstallFailed))
         return PageOutcome::Failed;
-    if (Shows(upperText, texts.installFinished) || Shows(upperText, texts.uninstallFinished))
+    if (Shows(upperText, texts.installFinished) || Shows(upperText, texts.uninstallFinished) ||
+        Shows(upperText, texts.installRestart) || Shows(upperText, texts.uninstallRestart))
         return PageOutcome::Finished;
     return PageOutcome::Unknown;
 }
@@ -47,8 +48,8 @@ EndTexts LoadEndTexts(const std::wstring& programPath) {
         if (*c >= L'A' && *c <= L'Z') *c = static_cast<wchar_t>(*c - L'A' + L'a');
     fw::Module module(LoadLanguageModule(full));
     if (!module.Get()) return EndTexts();
-    return EndTexts{LoadText(module.Get(), 7), LoadText(module.Get(), 9),
-                    LoadText(module.Get(), 14), LoadText(module.Get(), 15)};
+    return EndTexts{LoadText(module.Get(), 7),  LoadText(module.Get(), 9),  LoadText(module.Get(), 14),
+                    LoadText(module.Get(), 15), LoadText(module.Get(), 22), LoadText(module.Get(), 23)};
 }
 
 } // namespace walk

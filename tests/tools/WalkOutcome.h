@@ -11,6 +11,8 @@ struct EndTexts {
     std::wstring installFailed;     // id 9
     std::wstring uninstallFailed;   // id 14
     std::wstring uninstallFinished; // id 15
+    std::wstring installRestart;    // id 22: finished, a restart completes it
+    std::wstring uninstallRestart;  // id 23
 };
 
 // Which last page shows `upperText`. An empty text names no page.

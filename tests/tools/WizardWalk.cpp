@@ -2,7 +2,9 @@
 // Starts SETUP_EXE with the arguments and walks its wizard as a user would,
 // saving a picture of each page as OUTPUT_DIR\NAME_PREFIX-PAGE.png. For
 // running the program on a display nobody looks at (script/run without a
-// display, script/screenshots).
+// display, script/screenshots). AV_WALK_HOLD names a file that the walk
+// holds open meanwhile (reading, no write or delete sharing), as a virus
+// scanner would: the pages of a run that leaves it to the restart.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -47,6 +49,13 @@ int wmain(int argc, wchar_t** argv) {
     }
     walk::WalkSetup setup{WithBackslash(argv[1]), argv[2], argv[3]};
     ::CreateDirectoryW(setup.outputDir.c_str(), nullptr);
+
+    wchar_t held[MAX_PATH] = {};
+    fw::Handle holder;
+    if (::GetEnvironmentVariableW(L"AV_WALK_HOLD", held, MAX_PATH)) {
+        holder = fw::Handle(::CreateFileW(held, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!holder.IsValid()) walk::Report(L"error", std::wstring(L"cannot hold ") + held);
+    }
 
     std::wstring commandLine = Quoted(setup.program);
     for (int i = 4; i < argc; ++i) commandLine += L" " + Quoted(argv[i]);

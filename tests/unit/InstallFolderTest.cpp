@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/InstallFolder.h"
 #include "engine/Messages.h"
 #include "engine/Platform.h"
 #include "engine/Registry.h"
+#include "engine/RestartQueue.h"
 #include "engine/Uninstall.h"
 #include "tests/support/TestSupport.h"
 
@@ -59,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FitCase{"FileOneTooLong", 40, 259 - 40 - 2, L"APPFileName"}),
     [](const ::testing::TestParamInfo<FitCase>& info) { return info.param.name; });
 
-// An uninstall that cannot delete the application keeps its entry, so
-// that the uninstaller it names can be run again.
+// An uninstall that meets the application held by another program queues
+// it, and its folder, for deletion at the next restart, and the entry goes.
 class KeptEntryTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -78,21 +80,27 @@ protected:
     }
 
     test::ScratchDir dir_;
-    test::RegistryOverride registry_;
+    // Lifted for the restart queue, which the system keeps in the real
+    // registry.
+    std::unique_ptr<test::RegistryOverride> registry_{new test::RegistryOverride};
     SetupConfig config_;
 };
 
-TEST_F(KeptEntryTest, EntryStaysWhileTheApplicationCannotBeDeleted) {
+TEST_F(KeptEntryTest, HeldApplicationGoesAtTheRestartAndTheEntryNow) {
     HANDLE held = ::CreateFileW((dir_ / L"KXRaidSetup.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    DeleteInstalledFiles(config_);
-    EXPECT_TRUE(UninstallEntryExists(config_));
+    WaitingFiles waiting;
+    EXPECT_TRUE(DeleteInstalledFiles(config_, waiting));
     ::CloseHandle(held);
-
-    DeleteInstalledFiles(config_);
-    EXPECT_FALSE(test::FileExists(dir_ / L"KXRaidSetup.exe"));
+    EXPECT_EQ(1, waiting.count);
+    EXPECT_EQ(dir_ / L"KXRaidSetup.exe", std::wstring(waiting.text));
     EXPECT_FALSE(UninstallEntryExists(config_));
+    registry_.reset();
+    const std::wstring queued = test::PendingFileRenames();
+    EXPECT_NE(std::wstring::npos, queued.find(dir_ / L"KXRaidSetup.exe"));
+    CancelQueuedIn(dir_.Path().c_str());
+    EXPECT_EQ(std::wstring::npos, test::PendingFileRenames().find(dir_.Path()));
 }
 
 } // namespace

@@ -30,6 +30,7 @@ public:
     ~NoticeWindow() { ::DestroyWindow(hwnd_); }
     HWND Hwnd() const { return hwnd_; }
     const Notices& Received() const { return received_; }
+    void Clear() { received_.clear(); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -45,11 +46,11 @@ private:
 struct Calls {
     int installs = 0, uninstalls = 0;
     std::wstring sourceDir, appName, fileName;
-    bool result = true;
+    SetupOutcome result = SetupOutcome::Done;
 };
 Calls calls;
 
-bool RecordInstall(const wchar_t* sourceDir, const SetupConfig& config) {
+SetupOutcome RecordInstall(const wchar_t* sourceDir, const SetupConfig& config) {
     ++calls.installs;
     calls.sourceDir = sourceDir;
     calls.appName = config.AppName;
@@ -57,7 +58,7 @@ bool RecordInstall(const wchar_t* sourceDir, const SetupConfig& config) {
     return calls.result;
 }
 
-bool RecordUninstall(const SetupConfig& config) {
+SetupOutcome RecordUninstall(const SetupConfig& config) {
     ++calls.uninstalls;
     calls.appName = config.AppName;
     calls.fileName = config.APPFileName;
@@ -116,15 +117,20 @@ TEST_F(SetupWorkerTest, UninstallPostsBeginThenEndWithSuccess) {
     EXPECT_EQ(1, calls.uninstalls);
 }
 
-TEST_F(SetupWorkerTest, FailingProcedureEndsWithFailure) {
-    calls.result = false;
-    fw::Handle install = StartSetupWorker(Block(window_.Hwnd(), 0), kRecording);
-    Finish(install);
-    fw::Handle uninstall = StartSetupWorker(Block(window_.Hwnd(), 1), kRecording);
-    Finish(uninstall);
-    EXPECT_EQ((Notices{{PROGRESS_INSTALL_BEGIN, 0}, {PROGRESS_INSTALL_END, 0},
-                       {PROGRESS_UNINSTALL_BEGIN, 0}, {PROGRESS_UNINSTALL_END, 0}}),
-              window_.Received());
+// The end notice carries the procedure's outcome as it is.
+TEST_F(SetupWorkerTest, EndNoticeCarriesTheOutcome) {
+    for (SetupOutcome outcome : {SetupOutcome::Failed, SetupOutcome::DoneAfterRestart, SetupOutcome::NewerInstalled}) {
+        calls.result = outcome;
+        const LPARAM code = static_cast<LPARAM>(outcome);
+        window_.Clear();
+        fw::Handle install = StartSetupWorker(Block(window_.Hwnd(), 0), kRecording);
+        Finish(install);
+        fw::Handle uninstall = StartSetupWorker(Block(window_.Hwnd(), 1), kRecording);
+        Finish(uninstall);
+        EXPECT_EQ((Notices{{PROGRESS_INSTALL_BEGIN, 0}, {PROGRESS_INSTALL_END, code},
+                           {PROGRESS_UNINSTALL_BEGIN, 0}, {PROGRESS_UNINSTALL_END, code}}),
+                  window_.Received());
+    }
 }
 
 TEST_F(SetupWorkerTest, MissingSetupIniRunsWithTheDefaults) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/Journal.h"
+#include "engine/RestartQueue.h"
 #include "engine/Transaction.h"
 #include "tests/support/TestSupport.h"
 
@@ -90,19 +91,56 @@ TEST(TransactionTest, PlacedFilesStayAfterTheCommitAndTheKeptOnesGo) {
     StartJournal(journal);
     AddSavedPath(journal, target.c_str(), false, true);
     ASSERT_TRUE(WriteJournal(dir.Path().c_str(), journal));
-    ASSERT_TRUE(PlaceFile(source.c_str(), target.c_str()));
+    ASSERT_EQ(Placement::InPlace, PlaceFile(source.c_str(), target.c_str()));
     EXPECT_EQ("old", Read(target + kKeptSuffix));
     EXPECT_TRUE(HadInstallation(journal));
     CommitInstall(dir.Path().c_str(), journal);
     EXPECT_EQ("new", Read(target));
     EXPECT_FALSE(test::FileExists(target + kKeptSuffix));
     EXPECT_FALSE(test::FileExists(dir / L"avsetup.journal"));
-    // A source that cannot be read: nothing at the target, the file it
-    // would replace kept for the rollback, which puts it back.
-    EXPECT_FALSE(PlaceFile((dir / L"missing").c_str(), target.c_str()));
-    EXPECT_FALSE(test::FileExists(target));
-    RollBackInstall(dir.Path().c_str(), journal, false);
+    // A source that cannot be read leaves the target as it was.
+    EXPECT_EQ(Placement::Failed, PlaceFile((dir / L"missing").c_str(), target.c_str()));
     EXPECT_EQ("new", Read(target));
+    EXPECT_FALSE(test::FileExists(target + kNewCopySuffix));
+}
+
+// The restart queue loses exactly the operations on the installation
+// folder and what is in it; another program's stay, in their order.
+TEST(RestartQueueTest, CancellingTakesOutOnlyOursInTheFolder) {
+    struct Case {
+        const char* name;
+        std::wstring before, after;
+    };
+    const std::wstring ours = L"\\??\\C:\\Program Files\\Arrayvane";
+    const Case cases[] = {
+        {"a replacement and a deletion of ours",
+         ours + L"\\a.dll.avsetup-new|!" + ours + L"\\a.dll|" + ours + L"\\b.exe||", L""},
+        {"the folder itself", ours + L"||", L""},
+        {"another program's around ours",
+         L"\\??\\C:\\x.tmp||" + ours + L"\\a.dll||\\??\\C:\\y.new|!\\??\\C:\\y|",
+         L"\\??\\C:\\x.tmp||\\??\\C:\\y.new|!\\??\\C:\\y|"},
+        {"a folder whose name only begins like ours", ours + L"2\\a.dll||", ours + L"2\\a.dll||"},
+        {"a target in our folder, the source elsewhere", L"\\??\\C:\\t.new|!" + ours + L"\\a.dll|",
+         L"\\??\\C:\\t.new|!" + ours + L"\\a.dll|"},
+        {"in other letters", L"\\??\\c:\\PROGRAM FILES\\arrayvane\\A.DLL||", L""},
+        {"a source cut off without its target", ours + L"\\a.dll", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Each string ends with '|' (a NUL); one more ends the list.
+        std::wstring operations = c.before + L'|';
+        for (wchar_t& ch : operations) {
+            if (ch == L'|') ch = L'\0';
+        }
+        const DWORD left = DropOperationsIn(&operations[0], static_cast<DWORD>(operations.size()),
+                                            L"C:\\Program Files\\Arrayvane");
+        std::wstring after = operations.substr(0, left - 1);
+        for (wchar_t& ch : after) {
+            if (ch == L'\0') ch = L'|';
+        }
+        EXPECT_EQ(c.after, after);
+    }
 }
 
 } // namespace
+

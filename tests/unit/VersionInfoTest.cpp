@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Version.h"
 #include "tests/support/TestSupport.h"
 
 // Every program on the medium carries the build's one version resource:
@@ -87,4 +88,30 @@ TEST(VersionInfo, ALanguageModuleSaysWhichLanguageItHolds) {
     EXPECT_EQ(Widen(AV_PRODUCT_NAME) + L" texts: German", block.Value(L"FileDescription"));
 }
 
+// Whether an install from a medium of one version over an installation of
+// another is refused: numerically, part by part, missing parts 0; a text
+// that is not a version never refuses.
+struct OrderCase {
+    const wchar_t* medium;
+    const wchar_t* installed;
+    bool refused;
+};
+
+TEST(VersionOrder, OnlyAnOlderMediumIsRefused) {
+    const OrderCase cases[] = {
+        {L"1.00.00", L"2.00.00", true},     {L"2.00.00", L"2.00.00", false},  // repair
+        {L"2.1", L"2.00.00", false},        {L"10.00.00", L"9.00.00", false},  // not text order
+        {L"9.00.00", L"10.00.00", true},    {L"1", L"1.00.00.0", false},
+        {L"1.0.0.1", L"1", false},          {L"1.99", L"2", true},
+        {L"1.00.00", L"beta", false},       {L"1.00.00", L"", false},
+        {L"1.00.00", L"2..0", false},       {L"1.00.00", L"2.0.0.0.1", false},
+        {L"1.00.00", L"2.0 beta", false},   {L"beta", L"2.00.00", false},
+        {L"1.00.00", L"1234567890", false},  // a part too large to be a number of ours
+    };
+    for (const OrderCase& c : cases) {
+        EXPECT_EQ(c.refused, IsOlderThanInstalled(c.medium, c.installed)) << c.medium << L" over " << c.installed;
+    }
+}
+
 } // namespace
+

@@ -13,7 +13,9 @@ using walk::PageOutcome;
 
 const EndTexts kEnglish = {L"The wizard has successfully completed the installation.",
                            L"The installation failed.", L"The removal failed.",
-                           L"The wizard has successfully completed the removal."};
+                           L"The wizard has successfully completed the removal.",
+                           L"The installation is complete. Restart the computer to finish it.",
+                           L"The removal is complete. Restart the computer to finish it."};
 
 struct OutcomeCase {
     const char* name;
@@ -36,6 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OutcomeCase{"InstallFinished", kEnglish.installFinished, kEnglish, PageOutcome::Finished},
         OutcomeCase{"UninstallFinished", kEnglish.uninstallFinished, kEnglish, PageOutcome::Finished},
+        OutcomeCase{"InstallFinishedAtRestart", kEnglish.installRestart, kEnglish, PageOutcome::Finished},
+        OutcomeCase{"UninstallFinishedAtRestart", kEnglish.uninstallRestart, kEnglish, PageOutcome::Finished},
         OutcomeCase{"InstallFailed", kEnglish.installFailed, kEnglish, PageOutcome::Failed},
         OutcomeCase{"UninstallFailed", kEnglish.uninstallFailed, kEnglish, PageOutcome::Failed},
         // Still the progress page's text, or a text of another language.
@@ -52,6 +56,8 @@ TEST(WalkOutcomeTest, ReadsTheLastPagesTextsFromTheWizardsModule) {
     EXPECT_EQ(kEnglish.installFailed, texts.installFailed);
     EXPECT_EQ(kEnglish.uninstallFailed, texts.uninstallFailed);
     EXPECT_EQ(kEnglish.uninstallFinished, texts.uninstallFinished);
+    EXPECT_EQ(kEnglish.installRestart, texts.installRestart);
+    EXPECT_EQ(kEnglish.uninstallRestart, texts.uninstallRestart);
 }
 
 } // namespace

@@ -51,8 +51,12 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"uninstall_begins", 4, 0, Effect(true, false, false, false, false, 17, 13)},
         NoticeCase{"install_ends_well", 2, 1, Effect(false, true, true, true, true, 7, 8)},
         NoticeCase{"install_ends_badly", 2, 0, Effect(false, true, false, false, true, 9, 8)},
-        // Only 1 means success.
-        NoticeCase{"install_ends_with_another_flag", 2, 2, Effect(false, true, false, false, true, 9, 8)},
+        // 2: done, a restart completes it; no launch box then. 3 (a newer
+        // version installed) and anything else fail.
+        NoticeCase{"install_ends_awaiting_a_restart", 2, 2, Effect(false, true, true, false, true, 22, 8)},
+        NoticeCase{"uninstall_ends_awaiting_a_restart", 5, 2, Effect(false, true, true, false, true, 23, 8)},
+        NoticeCase{"install_refused_for_a_newer_version", 2, 3, Effect(false, true, false, false, true, 9, 8)},
+        NoticeCase{"install_ends_with_another_flag", 2, 7, Effect(false, true, false, false, true, 9, 8)},
         NoticeCase{"uninstall_ends_well", 5, 1, Effect(false, true, true, false, true, 15, 8)},
         NoticeCase{"uninstall_ends_badly", 5, 0, Effect(false, true, false, false, true, 14, 8)},
         // The failure notices leave the timer running.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -401,6 +402,67 @@ TEST_F(WizardTest, FailedInstallShowsTheFailedPageAndItsFinishLaunchesNothing) {
     wizard.Click(kFinish);
     EXPECT_EQ(1, setup.Wait()) << "a failed install ends with 1";
     EXPECT_FALSE(ApplicationStartedBy(setup));
+}
+
+// The end pages of runs that meet a held file (a restart completes them:
+// no launch box, exit 3010) and of an older medium over a newer
+// installation (its box names the installed version, then the failed page,
+// exit 1638).
+TEST_F(WizardTest, EndPagesOfHeldFilesAndOfANewerInstallation) {
+    struct EndCase {
+        const char* name;
+        bool uninstall;
+        bool held;                 // mingwm10.dll held open by another program
+        const wchar_t* installed;  // DisplayVersion set before the run
+        UINT upper;
+        int exitCode;
+    };
+    const EndCase cases[] = {
+        {"install with a held file", false, true, nullptr, 22, 3010},
+        {"an older medium", false, false, L"9.00.00", 9, 1638},
+        {"uninstall with a held file", true, true, nullptr, 23, 3010},
+    };
+    SilentInstall();
+    for (const EndCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.held) {
+            held = ::CreateFileW(product_.Installed(L"mingwm10.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        }
+        if (c.installed) {
+            ::SHSetValueW(HKEY_LOCAL_MACHINE, product_.uninstallKey.c_str(), L"DisplayVersion", REG_SZ, c.installed,
+                          static_cast<DWORD>((::lstrlenW(c.installed) + 1) * sizeof(wchar_t)));
+        }
+        test::Process setup(c.uninstall ? Uninstaller() : Setup());
+        WizardWindow wizard(WaitForWindow(setup.Id(), c.uninstall ? UninstallTitle() : InstallTitle()));
+        ASSERT_TRUE(wizard.Exists());
+        wizard.Click(kAction);
+        HWND box = nullptr;
+        ASSERT_TRUE(test::WaitFor([&] {
+            return (box = test::FindProcessWindow(setup.Id(), L"Fail")) != nullptr || wizard.Visible(kFinish);
+        }, kProcedureMs));
+        if (c.installed) {
+            ASSERT_NE(nullptr, box) << "no Fail box";
+            wchar_t text[1024] = {};
+            ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            wchar_t expected[1024] = {};
+            ::wsprintfW(expected, Ui(24).c_str(), c.installed);
+            EXPECT_EQ(std::wstring(expected), text);
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        } else {
+            EXPECT_EQ(nullptr, box);
+        }
+        ASSERT_TRUE(test::WaitFor([&] { return wizard.Visible(kFinish); }, kProcedureMs));
+        EXPECT_EQ(Ui(c.upper), wizard.Text(kUpperText));
+        EXPECT_EQ(Ui(8), wizard.Text(kLowerText));
+        EXPECT_FALSE(wizard.Visible(kLaunchBox));
+        wizard.Click(kFinish);
+        EXPECT_EQ(c.exitCode, setup.Wait());
+        EXPECT_FALSE(ApplicationStartedBy(setup));
+        if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    }
 }
 
 TEST_F(WizardTest, UninstallWizardRemovesTheProductAndItsScriptTheUninstaller) {
