@@ -771,7 +771,7 @@ struct PageTexts {
     std::vector<UINT> texts;
 };
 const PageTexts kPageTexts[] = {
-    {"upper text", kUpperText, {5, 16, 7, 9, 11, 17, 15, 14}},
+    {"upper text", kUpperText, {5, 16, 7, 9, 11, 17, 15, 14, 22, 23}},
     {"lower text", kLowerText, {4, 6, 8, 12, 13}},
     {"action button", kAction, {1, 10}},
     {"finish button", kFinish, {3}},
