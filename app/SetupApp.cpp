@@ -104,6 +104,13 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     fw::ComInit com;
     WizardDialog wizard(sourceDir, UninstallMode, nullptr);
     INT_PTR result = wizard.DoModal();
+    // No wizard was shown (a session without a desktop, a damaged
+    // template): the run did nothing, which must not read as success.
+    if (result == -1) {
+        ShowFailure(L"Fail to show the wizard!");
+        SetExitCode(kExitFailed);
+        return;
+    }
     uninstallRan_ = wizard.UninstallProcedureRan();
     procedureFailed_ = wizard.ProcedureFailed();
     SetExitCode(ExitCodeOf(wizard.Outcome()));

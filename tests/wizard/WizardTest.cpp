@@ -254,25 +254,56 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR
     return TRUE;
 }
 
-// Spoils a bitmap of a program file, in every language it has: what is
-// left cannot be loaded as a bitmap.
-bool SpoilBitmap(const std::wstring& program, int id) {
+// Replaces a resource of a program file, in every language it has, with
+// `data`. True when the file then holds it.
+bool ReplaceResource(const std::wstring& program, LPCWSTR type, int id, const void* data, DWORD size) {
     std::vector<WORD> languages;
     {
         fw::Module module(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         if (!module.Get()) return false;
-        ::EnumResourceLanguagesW(module.Get(), RT_BITMAP, MAKEINTRESOURCEW(id), &CollectLanguage,
+        ::EnumResourceLanguagesW(module.Get(), type, MAKEINTRESOURCEW(id), &CollectLanguage,
                                  reinterpret_cast<LONG_PTR>(&languages));
     }
     HANDLE update = ::BeginUpdateResourceW(program.c_str(), FALSE);
     if (!update || languages.empty()) return false;
-    char spoiled[4] = {};
     for (WORD language : languages)
-        ::UpdateResourceW(update, RT_BITMAP, MAKEINTRESOURCEW(id), language, spoiled, sizeof spoiled);
+        ::UpdateResourceW(update, type, MAKEINTRESOURCEW(id), language, const_cast<void*>(data), size);
     if (!::EndUpdateResourceW(update, FALSE)) return false;
     fw::Module changed(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    HRSRC resource = changed.Get() ? ::FindResourceW(changed.Get(), MAKEINTRESOURCEW(id), RT_BITMAP) : nullptr;
-    return resource && ::SizeofResource(changed.Get(), resource) == sizeof spoiled;
+    HRSRC resource = changed.Get() ? ::FindResourceW(changed.Get(), MAKEINTRESOURCEW(id), type) : nullptr;
+    return resource && ::SizeofResource(changed.Get(), resource) == size;
+}
+
+// Spoils a bitmap: what is left cannot be loaded as one.
+bool SpoilBitmap(const std::wstring& program, int id) {
+    const char spoiled[4] = {};
+    return ReplaceResource(program, RT_BITMAP, id, spoiled, sizeof spoiled);
+}
+
+// A wizard that cannot be shown did nothing: it says so and ends with 1,
+// never with the 0 of a run that did its job.
+TEST_F(WizardTest, AWizardThatCannotBeShownFails) {
+    // The wizard's template names a window class that does not exist, so
+    // the dialog cannot be made (as on a session without a desktop).
+    std::vector<BYTE> dialog(sizeof(DLGTEMPLATE));
+    reinterpret_cast<DLGTEMPLATE*>(dialog.data())->style = WS_POPUP;
+    auto add = [&](const std::wstring& text) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+        dialog.insert(dialog.end(), bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
+    };
+    add(L"");              // no menu
+    add(L"NoSuchClass");   // the window class
+    add(L"");              // no title
+    ASSERT_TRUE(ReplaceResource(medium_ + L"\\setup.exe", RT_DIALOG, 102, dialog.data(),
+                                static_cast<DWORD>(dialog.size())));
+    test::Process setup(Setup());
+    HWND box = WaitForWindow(setup.Id(), L"Fail");
+    ASSERT_NE(nullptr, box) << "no Fail box";
+    wchar_t text[256] = {};
+    ::GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_STREQ(L"Fail to show the wizard!", text);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(1, setup.Wait(30000));
 }
 
 // A setup.exe whose background bitmap cannot be loaded says so, then shows the
