@@ -145,7 +145,8 @@ void RemoveOurNamesIn(const wchar_t* folder, Leftovers which) {
 
 bool IsInFolder(const wchar_t* path, const wchar_t* folder) {
     const int length = ::lstrlenW(folder);
-    if (::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, folder, length, path, length) != CSTR_EQUAL ||
+    if (::lstrlenW(path) <= length ||
+        ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, folder, length, path, length) != CSTR_EQUAL ||
         path[length] != L'\\')
         return false;
     for (const wchar_t* c = path + length + 1; *c; ++c) {
