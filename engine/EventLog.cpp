@@ -1,5 +1,6 @@
 #include "engine/EventLog.h"
 
+#include "engine/Outcome.h"
 #include "engine/Paths.h"
 #include "framework/RegKey.h"
 #include "messages.h"
@@ -57,8 +58,6 @@ void ReportRollbackEvent(const wchar_t* product, bool earlierInstallation) {
     const wchar_t* strings[] = {product};
     Report(EVENTLOG_WARNING_TYPE, earlierInstallation ? MSG_INSTALL_RESTORED : MSG_INSTALL_UNDONE, 1, strings);
 }
-
-bool IsSuccessCode(DWORD exitCode) { return exitCode == 0 || exitCode == 3010; }
 
 void ReportRestartEvent(const wchar_t* product, bool removal, const wchar_t* files) {
     const wchar_t* strings[] = {product, removal ? L"removal" : L"installation", files};

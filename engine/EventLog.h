@@ -33,10 +33,6 @@ void ReportRestartEvent(const wchar_t* product, bool removal, const wchar_t* fil
 // An install refused because the installed version is newer.
 void ReportNewerInstalledEvent(const wchar_t* product, const wchar_t* installed, const wchar_t* medium);
 
-// True for the exit codes of a run that did its job (0, and 3010 when a
-// restart completes it).
-bool IsSuccessCode(DWORD exitCode);
-
 // The source's key under HKEY_LOCAL_MACHINE.
 extern const wchar_t kEventSourceKey[];
 

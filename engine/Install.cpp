@@ -142,11 +142,11 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
     CloseRunningApplication(config.AppName);
 
     bool serviceStarted = false;
-    std::unique_ptr<WaitingFiles> waiting(new WaitingFiles);
-    if (RunInstallSteps(sourceDir, config, serviceStarted, *waiting)) {
+    WaitingFiles waiting;
+    if (RunInstallSteps(sourceDir, config, serviceStarted, waiting)) {
         CommitInstall(config.InstallDir, before);
-        if (waiting->count == 0) return SetupOutcome::Done;
-        ReportRestartEvent(config.AppName, false, waiting->text);
+        if (waiting.count == 0) return SetupOutcome::Done;
+        ReportRestartEvent(config.AppName, false, waiting.text);
         return SetupOutcome::DoneAfterRestart;
     }
     // The failure has been reported; the machine goes back to how it was.

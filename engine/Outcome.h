@@ -18,6 +18,12 @@ constexpr int kExitRestartRequired = 3010;
 
 int ExitCodeOf(SetupOutcome outcome);
 
+// True for the exit codes of a run that did its job (0, and 3010 when a
+// restart completes it).
+inline bool IsSuccessCode(unsigned long exitCode) {
+    return exitCode == kExitDone || exitCode == kExitRestartRequired;
+}
+
 // True for an outcome whose job is done, at once or at the restart.
 inline bool Succeeded(SetupOutcome outcome) {
     return outcome == SetupOutcome::Done || outcome == SetupOutcome::DoneAfterRestart;

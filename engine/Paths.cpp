@@ -102,3 +102,12 @@ bool PathExists(const wchar_t* path) {
     fw::FindHandle find(::FindFirstFileW(path, &data));
     return find.IsValid();
 }
+
+const wchar_t* PathInside(const wchar_t* path, const wchar_t* folder) {
+    const int length = ::lstrlenW(folder);
+    if (length == 0 || ::lstrlenW(path) < length ||
+        ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, path, length, folder, length) != CSTR_EQUAL)
+        return nullptr;
+    if (path[length] == L'\0') return path + length;
+    return path[length] == L'\\' ? path + length + 1 : nullptr;
+}

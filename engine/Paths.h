@@ -40,3 +40,8 @@ void MakeWritable(const wchar_t* path);
 // True when a file or folder of that name exists (a FindFirstFileW search
 // finds it).
 bool PathExists(const wchar_t* path);
+
+// What `path` names inside `folder` (compared without regard to case): the
+// rest after the folder's backslash, empty for the folder itself; null when
+// the path is elsewhere.
+const wchar_t* PathInside(const wchar_t* path, const wchar_t* folder);

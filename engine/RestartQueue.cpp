@@ -16,14 +16,6 @@ const wchar_t* Win32PathOf(const wchar_t* queued) {
     return queued;
 }
 
-bool IsInOrIs(const wchar_t* path, const wchar_t* folder) {
-    const int length = ::lstrlenW(folder);
-    if (length == 0 || ::lstrlenW(path) < length ||
-        ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, path, length, folder, length) != CSTR_EQUAL)
-        return false;
-    return path[length] == L'\0' || path[length] == L'\\';
-}
-
 } // namespace
 
 bool IsHeldFileError(const wchar_t* path, DWORD error) {
@@ -49,7 +41,7 @@ DWORD DropOperationsIn(wchar_t* operations, DWORD chars, const wchar_t* folder) 
         read += ::lstrlenW(operations + read) + 1;
         if (read >= chars) break;  // a source without its target: cut off
         read += ::lstrlenW(operations + read) + 1;
-        if (IsInOrIs(Win32PathOf(operations + source), folder)) continue;
+        if (PathInside(Win32PathOf(operations + source), folder)) continue;
         for (DWORD at = source; at < read; ++at) operations[written++] = operations[at];
     }
     operations[written++] = L'\0';

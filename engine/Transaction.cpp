@@ -143,14 +143,12 @@ void RemoveOurNamesIn(const wchar_t* folder, Leftovers which) {
     } while (::FindNextFileW(find.Get(), &data));
 }
 
+// A file right in `folder`, not in a folder below it.
 bool IsInFolder(const wchar_t* path, const wchar_t* folder) {
-    const int length = ::lstrlenW(folder);
-    if (::lstrlenW(path) <= length ||
-        ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, folder, length, path, length) != CSTR_EQUAL ||
-        path[length] != L'\\')
-        return false;
-    for (const wchar_t* c = path + length + 1; *c; ++c) {
-        if (*c == L'\\') return false;
+    const wchar_t* name = PathInside(path, folder);
+    if (!name || !*name) return false;
+    for (; *name; ++name) {
+        if (*name == L'\\') return false;
     }
     return true;
 }

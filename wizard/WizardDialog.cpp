@@ -246,9 +246,7 @@ void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
     if (kind == PROGRESS_UNINSTALL_BEGIN) uninstallRan_ = true;
     if (kind == PROGRESS_INSTALL_FAILED || kind == PROGRESS_UNINSTALL_FAILED) outcome_ = SetupOutcome::Failed;
     if (kind == PROGRESS_INSTALL_END || kind == PROGRESS_UNINSTALL_END) {
-        outcome_ = success >= 0 && success <= static_cast<LPARAM>(SetupOutcome::NewerInstalled)
-                       ? static_cast<SetupOutcome>(success)
-                       : SetupOutcome::Failed;
+        outcome_ = EndOutcome(success);
     }
     // As the procedure's own failures, the box comes before the failed page.
     if (kind == PROGRESS_INSTALL_END && outcome_ == SetupOutcome::NewerInstalled) ShowNewerInstalledBox();

@@ -20,11 +20,12 @@ NoticeEffect End(bool install, LPARAM success) {
     effect.stopTimer = true;
     effect.endPage = true;
     effect.lowerText = 8;
-    if (success == static_cast<LPARAM>(SetupOutcome::Done)) {
+    const SetupOutcome outcome = EndOutcome(success);
+    if (outcome == SetupOutcome::Done) {
         effect.barFull = true;
         effect.installFinished = install;
         effect.upperText = install ? 7 : 15;
-    } else if (success == static_cast<LPARAM>(SetupOutcome::DoneAfterRestart)) {
+    } else if (outcome == SetupOutcome::DoneAfterRestart) {
         // Old files are still in place: nothing to launch before the restart.
         effect.barFull = true;
         effect.upperText = install ? 22 : 23;
@@ -45,6 +46,11 @@ NoticeEffect Failed(bool install) {
 }
 
 } // namespace
+
+SetupOutcome EndOutcome(LPARAM success) {
+    if (success < 0 || success > static_cast<LPARAM>(SetupOutcome::NewerInstalled)) return SetupOutcome::Failed;
+    return static_cast<SetupOutcome>(success);
+}
 
 NoticeEffect DescribeNotice(WPARAM notice, LPARAM success) {
     switch (notice & 0xFF) {

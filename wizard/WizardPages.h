@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "engine/Outcome.h"
+
 // What the wizard does with one progress notice: a pure description that
 // the dialog carries out.
 struct NoticeEffect {
@@ -17,6 +19,10 @@ struct NoticeEffect {
 // The notice is the low byte of wParam; `success` is lParam of an end
 // notice, the procedure's SetupOutcome.
 NoticeEffect DescribeNotice(WPARAM notice, LPARAM success);
+
+// The outcome an end notice's lParam carries; a value that names none is a
+// failure.
+SetupOutcome EndOutcome(LPARAM success);
 
 // The pages as the keyboard sees them: the ready page, the progress page
 // (from the click on the action button until the end notice), and the

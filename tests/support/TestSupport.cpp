@@ -329,4 +329,3 @@ std::wstring PendingFileRenames() {
 }
 
 } // namespace test
-
