@@ -69,7 +69,7 @@ bool SetupApp::InitInstance() {
     ReadSetupConfig(sourceDir, config_);
     // A run killed half-way left a journal: the earlier installation goes
     // back in place before this run does its own job.
-    RecoverInterruptedInstall(config_);
+    RecoverInterruptedInstall(sourceDir, config_);
 
     switch (mode_) {
     case RunMode::SilentInstall:

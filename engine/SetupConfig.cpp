@@ -11,8 +11,8 @@ const wchar_t kStartup[] = L"Startup";
 
 class Profile {
 public:
-    explicit Profile(const wchar_t* sourceDir)
-        : usable_(FormatPath(path_, L"%s%s", sourceDir, L"setup.ini")) {}
+    Profile(const wchar_t* sourceDir, const wchar_t* fileName)
+        : usable_(FormatPath(path_, L"%s%s", sourceDir, fileName)) {}
 
     // Copies the value into `field` only when the read gives a non-empty one.
     void ReadString(const wchar_t* section, const wchar_t* key, const wchar_t* fallback,
@@ -49,9 +49,9 @@ void ReadFolderName(const Profile& profile, SetupConfig& config) {
 
 } // namespace
 
-void ReadSetupConfig(const wchar_t* sourceDir, SetupConfig& config) {
+void ReadSetupConfig(const wchar_t* sourceDir, SetupConfig& config, const wchar_t* fileName) {
     std::memset(&config, 0, sizeof config);
-    Profile profile(sourceDir);
+    Profile profile(sourceDir, fileName);
     ReadFolderName(profile, config);
     profile.ReadString(kCustomized, L"APPFileName", L"KXRaidSetup.exe", config.APPFileName);
     if (!IsPlainName(config.APPFileName)) config.APPFileName[0] = L'\0';

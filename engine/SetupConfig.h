@@ -17,7 +17,7 @@ struct SetupConfig {
 // file or key gives the default; a key present but empty leaves its field
 // empty. APPFolderName and APPFileName must be plain names; any other value
 // is taken as empty, and so is an InstallDir that would not fit.
-void ReadSetupConfig(const wchar_t* sourceDir, SetupConfig& config);
+void ReadSetupConfig(const wchar_t* sourceDir, SetupConfig& config, const wchar_t* fileName = L"setup.ini");
 
 // The installation folder for a folder name on this machine: the drive of
 // the Windows directory, the Program Files folder chosen by IsWow64 and the

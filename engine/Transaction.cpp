@@ -296,7 +296,14 @@ bool HadInstallation(const Journal& journal) {
     return false;
 }
 
-bool RecoverInterruptedInstall(const SetupConfig& config) {
+bool RecoverInterruptedInstall(const wchar_t* sourceDir, SetupConfig& config) {
+    // A run killed while it replaced the uninstaller's setup.ini left only
+    // the kept copy, which names the installation and so its journal.
+    wchar_t own[kPathChars];
+    if (FormatPath(own, L"%s%s", sourceDir, L"setup.ini") && !Exists(own) && Exists(Beside(own, kKeptSuffix).text)) {
+        wchar_t kept[kPathChars];
+        if (FormatPath(kept, L"%s%s", L"setup.ini", kKeptSuffix)) ReadSetupConfig(sourceDir, config, kept);
+    }
     wchar_t path[kPathChars];
     if (!config.InstallDir[0] || !JournalPath(config.InstallDir, path) || !PathExists(path)) return false;
     std::unique_ptr<Journal> journal(new Journal);
@@ -312,5 +319,6 @@ bool RecoverInterruptedInstall(const SetupConfig& config) {
     }
     RollBackInstall(config.InstallDir, *journal, true);
     ReportRollbackEvent(config.AppName, HadInstallation(*journal));
+    ReadSetupConfig(sourceDir, config);
     return true;
 }

@@ -55,5 +55,7 @@ void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool tak
 bool HadInstallation(const Journal& journal);
 
 // At start-up, before anything else: a journal left by a run that was
-// killed puts the earlier installation back. True when there was one.
-bool RecoverInterruptedInstall(const SetupConfig& config);
+// killed puts the earlier installation back, and `config` is read again
+// from setup.ini in sourceDir (which may be one it put back). True when
+// there was one.
+bool RecoverInterruptedInstall(const wchar_t* sourceDir, SetupConfig& config);

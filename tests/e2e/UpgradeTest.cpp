@@ -347,10 +347,14 @@ enum class KillPoint { FirstFileKeptAside, HalfwayThroughALargeCopy, RegistryWri
 struct KillCase {
     KillPoint point;
     const char* name;
+    // The uninstaller's setup.ini kept aside, its new copy not yet moved in:
+    // as a kill between those two renames leaves it.
+    bool setupIniAside = false;
 };
 
 const KillCase kKills[] = {
     {KillPoint::FirstFileKeptAside, "after the first file was kept aside"},
+    {KillPoint::FirstFileKeptAside, "while the uninstaller's setup.ini was kept aside", true},
     {KillPoint::HalfwayThroughALargeCopy, "halfway through a large copy"},
     {KillPoint::RegistryWritten, "after the registry was written"},
 };
@@ -426,6 +430,11 @@ protected:
         ASSERT_TRUE(test::FileExists(product_.Installed(L"avsetup.journal")));
     }
 
+    void SetUninstallersSetupIniAside() const {
+        const std::wstring ini = product_.Installed(L"Uninstall\\setup.ini");
+        ASSERT_TRUE(::MoveFileExW(ini.c_str(), (ini + L".avsetup-old").c_str(), MOVEFILE_REPLACE_EXISTING));
+    }
+
     int registrationsBefore_ = 0;
 };
 
@@ -433,6 +442,7 @@ TEST_F(KilledUpgradeTest, TheNextRunOfVersion2EndsWithVersion2Whole) {
     for (const KillCase& c : kKills) {
         SCOPED_TRACE(c.name);
         KillUpgradeAt(c.point);
+        if (c.setupIniAside) SetUninstallersSetupIniAside();
         EXPECT_EQ(0, RunSilent(v2_));
         EXPECT_EQ(Version2Files(), InstalledFiles());
         EXPECT_EQ(L"2.00.00", DisplayVersion(product_));
@@ -446,6 +456,7 @@ TEST_F(KilledUpgradeTest, TheQuietUninstallStringThenRemovesEverything) {
     for (const KillCase& c : kKills) {
         SCOPED_TRACE(c.name);
         KillUpgradeAt(c.point);
+        if (c.setupIniAside) SetUninstallersSetupIniAside();
         wchar_t command[1024] = {};
         DWORD size = sizeof command - sizeof(wchar_t);
         ASSERT_EQ(ERROR_SUCCESS, ::SHGetValueW(HKEY_LOCAL_MACHINE, product_.uninstallKey.c_str(),
