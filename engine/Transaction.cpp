@@ -99,6 +99,7 @@ void Clear(const wchar_t* path) {
 
 void RestoreFile(const SavedPath& saved) {
     Remove(Beside(saved.path, kNewCopySuffix).text);
+    Remove(Beside(saved.path, kDiscardSuffix).text);
     const Beside kept(saved.path, kKeptSuffix);
     if (!saved.existed) {
         Clear(saved.path);
@@ -172,6 +173,32 @@ void RemoveOurNames(const Journal& journal, Leftovers which) {
     }
 }
 
+// Another program holds the file without delete sharing: it can be
+// neither renamed nor replaced.
+bool IsHeld(const wchar_t* path) {
+    fw::Handle file(::CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    return !file.IsValid() && IsHeldFileError(path, ::GetLastError());
+}
+
+// The old file keeps a second name (a hard link) while the new copy takes
+// its name in one rename, so that a run cut off at any moment leaves a
+// file under the name: the uninstall entry's program is always there.
+// False, with the old file under its name alone, where that cannot be: a
+// volume without hard links, a held file, or a running program's file,
+// whose name Windows lets go only by a rename.
+bool SwapIn(const wchar_t* newCopy, const wchar_t* target) {
+    if (!Exists(target) || IsHeld(target)) return false;
+    MakeWritable(target);
+    const Beside kept(target, kKeptSuffix);
+    if (!kept.text[0] || !::CreateHardLinkW(kept.text, target, nullptr)) return false;
+    if (::MoveFileExW(newCopy, target, MOVEFILE_REPLACE_EXISTING)) return true;
+    // A running program's second name cannot be deleted either, only
+    // renamed; the commit removes it with the kept file.
+    if (!::DeleteFileW(kept.text)) ::MoveFileExW(kept.text, Beside(target, kDiscardSuffix).text, MOVEFILE_REPLACE_EXISTING);
+    return false;
+}
+
 } // namespace
 
 bool IsTransactionName(const wchar_t* name) {
@@ -242,6 +269,7 @@ Placement PlaceFile(const wchar_t* source, const wchar_t* target) {
     // What is installed must be replaceable and removable: a copy from a CD
     // keeps the medium's read-only attribute.
     MakeWritable(newCopy.text);
+    if (SwapIn(newCopy.text, target)) return Placement::InPlace;
     if (KeepAside(target)) return ::MoveFileW(newCopy.text, target) ? Placement::InPlace : Failed(newCopy.text);
     // Held by another program without delete sharing, so that it cannot
     // even be renamed: the new copy waits beside it for the restart.

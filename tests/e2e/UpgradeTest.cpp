@@ -426,8 +426,10 @@ protected:
         // orphaned stand-in "-i" can hang for ever under Wine when the
         // next run takes the service down at the same time.)
         test::EndProcessesUnder(product_.installDir);
-        // It ended before it could commit.
+        // It ended before it could commit, and left the uninstall entry's
+        // program under its name, the old or the new.
         ASSERT_TRUE(test::FileExists(product_.Installed(L"avsetup.journal")));
+        EXPECT_TRUE(test::FileExists(product_.Installed(L"Uninstall\\setup.exe")));
     }
 
     void SetUninstallersSetupIniAside() const {
