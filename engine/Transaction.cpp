@@ -188,7 +188,7 @@ bool IsHeld(const wchar_t* path) {
 // volume without hard links, a held file, or a running program's file,
 // whose name Windows lets go only by a rename.
 bool SwapIn(const wchar_t* newCopy, const wchar_t* target) {
-    if (!Exists(target) || IsHeld(target)) return false;
+    if (IsHeld(target)) return false;
     MakeWritable(target);
     const Beside kept(target, kKeptSuffix);
     if (!kept.text[0] || !::CreateHardLinkW(kept.text, target, nullptr)) return false;
@@ -251,19 +251,30 @@ bool WriteJournal(const wchar_t* installDir, const Journal& journal) {
     return ok;
 }
 
-// Removes a new copy that did not take its name (cut off by a full disk,
-// say), keeping the error of the step that failed.
-Placement Failed(const wchar_t* newCopy) {
+// Removes a copy that did not take its name, or part of one (cut off by a
+// full disk, say), keeping the error of the step that failed.
+Placement Failed(const wchar_t* copy) {
     const DWORD error = ::GetLastError();
-    Remove(newCopy);
+    Remove(copy);
     ::SetLastError(error);
     return Placement::Failed;
 }
 
 Placement PlaceFile(const wchar_t* source, const wchar_t* target) {
+    // A name with no file takes the copy straight. A run cut off mid-copy
+    // leaves part of a file that nothing runs (the uninstall entry is
+    // written after the files) and that the next run's recovery removes
+    // with everything else this run added.
+    if (!Exists(target)) {
+        // A file that came meanwhile is not ours to remove.
+        if (!::CopyFileW(source, target, TRUE))
+            return ::GetLastError() == ERROR_FILE_EXISTS ? Placement::Failed : Failed(target);
+        MakeWritable(target);
+        return Placement::InPlace;
+    }
     // The new file is whole before it takes the name: a run cut off here
-    // leaves the old file or none, never half of one (the uninstall entry
-    // runs the uninstaller's copy, which puts everything back).
+    // leaves the old file, never half of one (the uninstall entry runs the
+    // uninstaller's copy, which puts everything back).
     const Beside newCopy(target, kNewCopySuffix);
     if (!newCopy.text[0] || !::CopyFileW(source, newCopy.text, FALSE)) return Failed(newCopy.text);
     // What is installed must be replaceable and removable: a copy from a CD

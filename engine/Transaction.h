@@ -29,9 +29,9 @@ bool NoteStateBefore(const SetupConfig& config, Journal& journal);
 // the disk. False when it cannot; then nothing else has been changed.
 bool WriteJournal(const wchar_t* installDir, const Journal& journal);
 
-// Puts `source` at `target`: copies it beside the target, keeps the file it
-// replaces aside (a second name, or a rename where there cannot be one),
-// then moves the copy in. A file that another program
+// Puts `source` at `target`: straight where no file is; otherwise copies it
+// beside the target, keeps the file it replaces aside (a second name, or a
+// rename where there cannot be one), then moves the copy in. A file that another program
 // holds so that it cannot be renamed gets the copy queued to replace it at
 // the next restart. Failed, with the error of the step that failed as the
 // last error, when any step fails; the copy is then removed.
