@@ -267,9 +267,11 @@ def version2_medium():
     return v2
 
 
-# The last commit whose installs were not transactions. Its setup.exe, run
-# side by side with today's to the running service, prices the transaction.
-BEFORE_TRANSACTION = "475855b"
+# The last commit whose installs were not transactions, with the wizard at
+# every display scale that came in beside them (its per-monitor manifest
+# and larger program cost every run a little). Its setup.exe, run side by
+# side with today's to the running service, prices the transaction.
+BEFORE_TRANSACTION = "f67528c"
 
 
 def setup_before_transaction():
@@ -281,7 +283,7 @@ def setup_before_transaction():
     exe = os.path.join(src, "build", "medium", "setup.exe")
     patch = os.path.join(ROOT, "bench", "before-transaction-wait.patch")
     with open(patch, "rb") as f:
-        stamp = hashlib.sha256(f.read()).hexdigest()
+        stamp = BEFORE_TRANSACTION + ":" + hashlib.sha256(f.read()).hexdigest()
     stamp_file = os.path.join(src, "patch.sha256")
     built = os.path.exists(exe) and os.path.exists(stamp_file) and open(stamp_file).read() == stamp
     if not built:
@@ -309,7 +311,9 @@ def measure_service_and_upgrade(nsis):
     ends with the probe, started as the installer returns, seeing the
     service running), and the silent upgrade: version 1 installed and its
     service running (untimed), then version 2 over it."""
-    log("to the running service, and the silent upgrade: %d interleaved rounds" % SHORT_RUNS)
+    # As many rounds as the installs: the transaction's cost is a difference
+    # of two medians, which 7 rounds leave at the mercy of the machine's load.
+    log("to the running service, and the silent upgrade: %d interleaved rounds" % RUNS)
     setup = os.path.join(MEDIUM, "setup.exe")
     setup2 = os.path.join(version2_medium(), "setup.exe")
     before = setup_before_transaction()
@@ -341,7 +345,7 @@ def measure_service_and_upgrade(nsis):
     ]
     reset(await_service=True)
     rounds(programs, 1, "service-warmup")
-    results = rounds(programs, SHORT_RUNS, "service-rounds")
+    results = rounds(programs, RUNS, "service-rounds")
     reset(await_service=True)
     return results
 
