@@ -172,7 +172,7 @@ def service_rows(sv):
                                           "—" if key == "floor" else ms(sv[key]["median"] - floor)))
     # Each round ran both builds under the same load: the difference within
     # a round, its median and quartiles over the rounds.
-    diffs = sorted(a - b for a, b in zip(sv["ours_running"]["times"], sv["before_running"]["times"]))
+    diffs = [a - b for a, b in zip(sv["ours_running"]["times"], sv["before_running"]["times"])]
     cost = statistics.median(diffs)
     q1, _, q3 = statistics.quantiles(diffs, n=4)
     rows += ["", "The transaction (journal, files kept aside, commit) against the same install before it, both waiting "

@@ -195,8 +195,30 @@ bool SwapIn(const wchar_t* newCopy, const wchar_t* target) {
     if (::MoveFileExW(newCopy, target, MOVEFILE_REPLACE_EXISTING)) return true;
     // A running program's second name cannot be deleted either, only
     // renamed; the commit removes it with the kept file.
-    if (!::DeleteFileW(kept.text)) ::MoveFileExW(kept.text, Beside(target, kDiscardSuffix).text, MOVEFILE_REPLACE_EXISTING);
+    if (!::DeleteFileW(kept.text))
+        ::MoveFileExW(kept.text, Beside(target, kDiscardSuffix).text, MOVEFILE_REPLACE_EXISTING);
     return false;
+}
+
+// Removes a copy that did not take its name, or part of one (cut off by a
+// full disk, say), keeping the error of the step that failed.
+Placement Failed(const wchar_t* copy) {
+    const DWORD error = ::GetLastError();
+    Remove(copy);
+    ::SetLastError(error);
+    return Placement::Failed;
+}
+
+// A name with no file takes the copy straight. A run cut off mid-copy
+// leaves part of a file that nothing runs (the uninstall entry is written
+// after the files) and that the next run's recovery removes with
+// everything else this run added.
+Placement CopyStraight(const wchar_t* source, const wchar_t* target) {
+    // A file that came meanwhile is not ours to remove.
+    if (!::CopyFileW(source, target, TRUE))
+        return ::GetLastError() == ERROR_FILE_EXISTS ? Placement::Failed : Failed(target);
+    MakeWritable(target);
+    return Placement::InPlace;
 }
 
 } // namespace
@@ -251,27 +273,8 @@ bool WriteJournal(const wchar_t* installDir, const Journal& journal) {
     return ok;
 }
 
-// Removes a copy that did not take its name, or part of one (cut off by a
-// full disk, say), keeping the error of the step that failed.
-Placement Failed(const wchar_t* copy) {
-    const DWORD error = ::GetLastError();
-    Remove(copy);
-    ::SetLastError(error);
-    return Placement::Failed;
-}
-
 Placement PlaceFile(const wchar_t* source, const wchar_t* target) {
-    // A name with no file takes the copy straight. A run cut off mid-copy
-    // leaves part of a file that nothing runs (the uninstall entry is
-    // written after the files) and that the next run's recovery removes
-    // with everything else this run added.
-    if (!Exists(target)) {
-        // A file that came meanwhile is not ours to remove.
-        if (!::CopyFileW(source, target, TRUE))
-            return ::GetLastError() == ERROR_FILE_EXISTS ? Placement::Failed : Failed(target);
-        MakeWritable(target);
-        return Placement::InPlace;
-    }
+    if (!Exists(target)) return CopyStraight(source, target);
     // The new file is whole before it takes the name: a run cut off here
     // leaves the old file, never half of one (the uninstall entry runs the
     // uninstaller's copy, which puts everything back).

@@ -31,9 +31,9 @@ bool WriteJournal(const wchar_t* installDir, const Journal& journal);
 
 // Puts `source` at `target`: straight where no file is; otherwise copies it
 // beside the target, keeps the file it replaces aside (a second name, or a
-// rename where there cannot be one), then moves the copy in. A file that another program
-// holds so that it cannot be renamed gets the copy queued to replace it at
-// the next restart. Failed, with the error of the step that failed as the
+// rename where there cannot be one), then moves the copy in. A file that
+// another program holds so that it cannot be renamed gets the copy queued
+// to replace it at the next restart. Failed, with the error of the step that failed as the
 // last error, when any step fails; the copy is then removed.
 enum class Placement { Failed, InPlace, AtRestart };
 Placement PlaceFile(const wchar_t* source, const wchar_t* target);
@@ -47,9 +47,10 @@ bool KeepAside(const wchar_t* path);
 void CommitInstall(const wchar_t* installDir, const Journal& journal);
 
 // Undoes the install in reverse order: cancels the replacements it queued
-// for the restart, takes down a service it may have registered, removes what it added, puts every kept file back, restores the
-// registry entries, registers and starts the earlier service again, and
-// removes the folders it made.
+// for the restart, takes down a service it may have registered, removes
+// what it added, puts every kept file back, restores the registry entries,
+// registers and starts the earlier service again, and removes the folders
+// it made.
 void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService);
 
 // True when the journal lists an earlier installation's files.
