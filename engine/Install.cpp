@@ -103,7 +103,7 @@ bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& 
     }
     // The tool registers the service while the shortcuts are made.
     MakeShortcuts(config, applicationPath);
-    if (IsNt6 && !FinishServiceRegistration(tool)) return false;
+    if (IsNt6 && !FinishServiceRegistration(tool, ServiceToolBoundMs(config))) return false;
     if (IsNt6) MarkCompatibilityPersisted(applicationPath);
     return true;
 }
@@ -138,7 +138,7 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
         ShowFailure(L"Fail to write to the installation folder!");
         return SetupOutcome::Failed;
     }
-    if (before.serviceBefore) StopAndRemoveService(config.InstallDir);
+    if (before.serviceBefore) StopAndRemoveService(config.InstallDir, ServiceToolBoundMs(config));
     CloseRunningApplication(config.AppName);
 
     bool serviceStarted = false;
@@ -150,7 +150,7 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
         return SetupOutcome::DoneAfterRestart;
     }
     // The failure has been reported; the machine goes back to how it was.
-    RollBackInstall(config.InstallDir, before, serviceStarted);
+    RollBackInstall(config.InstallDir, before, serviceStarted, ServiceToolBoundMs(config));
     ReportRollbackEvent(config.AppName, HadInstallation(before));
     return SetupOutcome::Failed;
 }

@@ -14,8 +14,6 @@ constexpr int kShown = 1;
 // Nothing tells us when the tool or the application has finished acting on
 // a command, so each gets this long before the next step.
 constexpr DWORD kSettleMs = 1000;
-// The longest the service tool may take to stop or remove the service.
-constexpr DWORD kToolEndMs = 30000;
 
 // A window that has not handled WM_CLOSE by then is given up on; without a
 // bound a hung application would hold the install for ever.
@@ -31,11 +29,11 @@ fw::Handle RunServiceTool(const wchar_t* installDir, const wchar_t* args) {
 
 // A tool that has not ended by the bound is ended: it would hold its own
 // file, which the install replaces or puts back.
-bool EndedWithSuccess(const fw::Handle& tool) {
+bool EndedWithSuccess(const fw::Handle& tool, DWORD boundMs) {
     if (!tool.IsValid()) return false;
-    if (::WaitForSingleObject(tool.Get(), kToolEndMs) != WAIT_OBJECT_0) {
+    if (::WaitForSingleObject(tool.Get(), boundMs) != WAIT_OBJECT_0) {
         ::TerminateProcess(tool.Get(), ERROR_TIMEOUT);
-        ::WaitForSingleObject(tool.Get(), kToolEndMs);
+        ::WaitForSingleObject(tool.Get(), boundMs);
         return false;
     }
     DWORD code = 1;
@@ -71,14 +69,14 @@ fw::Handle RunProgram(wchar_t* commandLine, int show) {
 // Lets the tool finish its command (within a bound) before the pause: a
 // service still stopping holds its files, which the next step replaces or
 // deletes.
-bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args) {
-    return EndedWithSuccess(RunServiceTool(installDir, args));
+bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args, DWORD boundMs) {
+    return EndedWithSuccess(RunServiceTool(installDir, args), boundMs);
 }
 
-void StopAndRemoveService(const wchar_t* installDir) {
-    RunServiceToolToEnd(installDir, L"-k");
+void StopAndRemoveService(const wchar_t* installDir, DWORD boundMs) {
+    RunServiceToolToEnd(installDir, L"-k", boundMs);
     ::Sleep(kSettleMs);
-    RunServiceToolToEnd(installDir, L"-u");
+    RunServiceToolToEnd(installDir, L"-u", boundMs);
     ::Sleep(kSettleMs);
 }
 
@@ -88,15 +86,15 @@ fw::Handle StartServiceRegistration(const wchar_t* installDir) {
     return tool;
 }
 
-bool FinishServiceRegistration(const fw::Handle& tool) {
-    if (EndedWithSuccess(tool)) return true;
+bool FinishServiceRegistration(const fw::Handle& tool, DWORD boundMs) {
+    if (EndedWithSuccess(tool, boundMs)) return true;
     ShowFailure(kServiceFailure);
     return false;
 }
 
-int RegisterService(const wchar_t* installDir) {
+int RegisterService(const wchar_t* installDir, DWORD boundMs) {
     fw::Handle tool = StartServiceRegistration(installDir);
-    return tool.IsValid() && FinishServiceRegistration(tool) ? 1 : 0;
+    return tool.IsValid() && FinishServiceRegistration(tool, boundMs) ? 1 : 0;
 }
 
 void CloseRunningApplication(const wchar_t* appName) {

@@ -22,26 +22,31 @@ using ProcessCreator = BOOL(WINAPI*)(const wchar_t*, wchar_t*, SECURITY_ATTRIBUT
                                      DWORD, void*, const wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*);
 void SetProcessCreator(ProcessCreator creator);
 
+// How long each run of the service tool may take unless setup.ini's
+// ServiceToolTimeout says otherwise; a run still going then is ended.
+constexpr DWORD kDefaultToolBoundMs = 30000;
+
 // Takes the service down with the tool in installDir: "-k", 1000 ms, "-u",
-// 1000 ms. Failures to start the tool are ignored.
-void StopAndRemoveService(const wchar_t* installDir);
+// 1000 ms, each run within `boundMs`. Failures to start the tool are
+// ignored.
+void StopAndRemoveService(const wchar_t* installDir, DWORD boundMs = kDefaultToolBoundMs);
 
 // Starts the tool with "-i". Empty, after "Fail to install the service!",
 // when it cannot be started.
 fw::Handle StartServiceRegistration(const wchar_t* installDir);
 
-// Waits, within the tool's bound, for a started "-i" to end. True when it
-// ended with exit code 0; otherwise shows "Fail to install the service!"
-// (a tool that does not end in time is ended first).
-bool FinishServiceRegistration(const fw::Handle& tool);
+// Waits, within `boundMs`, for a started "-i" to end. True when it ended
+// with exit code 0; otherwise shows "Fail to install the service!" (a tool
+// that does not end in time is ended first).
+bool FinishServiceRegistration(const fw::Handle& tool, DWORD boundMs);
 
 // Both: 1 when the tool registered the service, 0 (with the message) when
 // it could not be started, failed or did not end in time.
-int RegisterService(const wchar_t* installDir);
+int RegisterService(const wchar_t* installDir, DWORD boundMs = kDefaultToolBoundMs);
 
-// Runs the tool with `args` and waits, within its bound, for it to end.
+// Runs the tool with `args` and waits, within `boundMs`, for it to end.
 // True when it ended with exit code 0.
-bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args);
+bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args, DWORD boundMs);
 
 // Asks the top-level window titled exactly appName (if any) to close, then
 // gives it 1000 ms. A window that does not answer costs a bounded wait.

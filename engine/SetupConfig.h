@@ -11,7 +11,22 @@ struct SetupConfig {
     wchar_t APPFolderName[kPathChars];
     wchar_t Version[kPathChars];
     int LaunchAPInSilentMode;
+    // How long, in seconds, each run of the service tool may take before
+    // it is ended and its step counts as failed.
+    int ServiceToolTimeout;
 };
+
+constexpr int kDefaultServiceToolTimeout = 30;
+constexpr int kLongestServiceToolTimeout = 600;
+
+// ServiceToolTimeout as setup.ini gives it (0 where it is missing or not a
+// number): 1 to 600 seconds as written, more taken as 600, anything else
+// the default 30.
+int ServiceToolTimeoutOf(int written);
+
+inline DWORD ServiceToolBoundMs(const SetupConfig& config) {
+    return static_cast<DWORD>(config.ServiceToolTimeout) * 1000;
+}
 
 // Reads "<sourceDir>setup.ini" (sourceDir ends with a backslash). A missing
 // file or key gives the default; a key present but empty leaves its field

@@ -109,8 +109,8 @@ void RestoreFile(const SavedPath& saved) {
     }
 }
 
-void ServiceToolRun(const wchar_t* installDir, const wchar_t* args) {
-    if (IsNt6) RunServiceToolToEnd(installDir, args);
+void ServiceToolRun(const wchar_t* installDir, const wchar_t* args, DWORD boundMs) {
+    if (IsNt6) RunServiceToolToEnd(installDir, args, boundMs);
 }
 
 bool ServiceToolThere(const wchar_t* installDir) {
@@ -309,19 +309,19 @@ void CommitInstall(const wchar_t* installDir, const Journal& journal) {
     if (JournalPath(installDir, path)) ::DeleteFileW(path);
 }
 
-void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService) {
+void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService, DWORD toolBoundMs) {
     // No replacement of this run may happen at the next restart.
     CancelQueuedIn(installDir);
     // The service runs the tool's own file, which goes back below.
     if (takeDownService && ServiceToolThere(installDir)) {
-        ServiceToolRun(installDir, L"-k");
-        ServiceToolRun(installDir, L"-u");
+        ServiceToolRun(installDir, L"-k", toolBoundMs);
+        ServiceToolRun(installDir, L"-u", toolBoundMs);
     }
     for (int i = journal.pathCount - 1; i >= 0; --i) {
         if (!journal.paths[i].folder) RestoreFile(journal.paths[i]);
     }
     for (int i = 0; i < journal.keyCount; ++i) RestoreKey(journal.keys[i]);
-    if (journal.serviceBefore) ServiceToolRun(installDir, L"-i");
+    if (journal.serviceBefore) ServiceToolRun(installDir, L"-i", toolBoundMs);
     wchar_t path[kPathChars];
     if (JournalPath(installDir, path)) ::DeleteFileW(path);
     // Folders it made go once empty; one that holds a user's file stays.
@@ -359,7 +359,7 @@ bool RecoverInterruptedInstall(const wchar_t* sourceDir, SetupConfig& config) {
         ::DeleteFileW(path);
         return false;
     }
-    RollBackInstall(config.InstallDir, *journal, true);
+    RollBackInstall(config.InstallDir, *journal, true, ServiceToolBoundMs(config));
     ReportRollbackEvent(config.AppName, HadInstallation(*journal));
     ReadSetupConfig(sourceDir, config);
     return true;

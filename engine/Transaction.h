@@ -50,8 +50,8 @@ void CommitInstall(const wchar_t* installDir, const Journal& journal);
 // for the restart, takes down a service it may have registered, removes
 // what it added, puts every kept file back, restores the registry entries,
 // registers and starts the earlier service again, and removes the folders
-// it made.
-void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService);
+// it made. Each run of the service tool gets `toolBoundMs`.
+void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService, DWORD toolBoundMs);
 
 // True when the journal lists an earlier installation's files.
 bool HadInstallation(const Journal& journal);

@@ -73,7 +73,7 @@ SetupOutcome UninstallApplication(const SetupConfig& config) {
     // Replacements that an install left for the restart would bring files
     // back.
     CancelQueuedIn(config.InstallDir);
-    if (IsNt6) StopAndRemoveService(config.InstallDir);
+    if (IsNt6) StopAndRemoveService(config.InstallDir, ServiceToolBoundMs(config));
     CloseRunningApplication(config.AppName);
     WaitingFiles waiting;
     const bool gone = DeleteInstalledFiles(config, waiting);

@@ -61,7 +61,7 @@ struct KnownKeys {
 };
 
 const KnownKeys kKnownKeys[] = {
-    {L"Customized_Setting", {L"APPFolderName", L"APPFileName", L"LaunchAPInSilentMode"}},
+    {L"Customized_Setting", {L"APPFolderName", L"APPFileName", L"LaunchAPInSilentMode", L"ServiceToolTimeout"}},
     {L"Startup", {L"AppName", L"CompanyName", L"Version"}},
 };
 

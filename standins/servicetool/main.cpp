@@ -27,8 +27,12 @@ Command FindCommand(const wchar_t* word) {
 }
 
 // AV_STANDIN_DELAY_MS makes each command take that much longer, like a
-// real tool that needs its time.
-void ActSlowlyWhenAsked() {
+// real tool that needs its time; only the one AV_STANDIN_DELAY_WORD names
+// ("-i", say) where it is set.
+void ActSlowlyWhenAsked(const wchar_t* word) {
+    wchar_t only[8];
+    DWORD onlyLength = ::GetEnvironmentVariableW(L"AV_STANDIN_DELAY_WORD", only, 8);
+    if (onlyLength > 0 && (onlyLength >= 8 || std::wcscmp(only, word) != 0)) return;
     wchar_t delay[16];
     DWORD length = ::GetEnvironmentVariableW(L"AV_STANDIN_DELAY_MS", delay, 16);
     if (length > 0 && length < 16) ::Sleep(static_cast<DWORD>(std::wcstoul(delay, nullptr, 10)));
@@ -78,9 +82,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
     // No command of the stand-in outlives the tests that started it: an
     // installer killed by a test leaves its run orphaned, and under Wine a
     // service start racing a removal can wait for ever, holding the test
-    // run's output open. Longer than any installer's bound for the tool.
+    // run's output open. Longer than the bounds the tests give the tool.
     ::CreateThread(nullptr, 0, &EndAfterLifetime, nullptr, 0, nullptr);
-    ActSlowlyWhenAsked();
+    ActSlowlyWhenAsked(__wargv[1]);
     if (command == &InstallService) {
         switch (MarkedFault()) {
         case Fault::InstallFails: return kExitFailed;

@@ -179,15 +179,16 @@ protected:
         test::DeleteCompatMarksContaining(dir_.Path());
     }
 
-    // Version 1's medium with every file marked and Version 2.00.00.
-    void MakeVersion2(const std::wstring& medium) {
+    // Version 1's medium with every file marked and Version 2.00.00; the
+    // service tool's bound in seconds where it is not 0.
+    void MakeVersion2(const std::wstring& medium, int toolTimeout = 0) {
         test::CopyTree(v1_, medium);
         std::map<std::wstring, std::string> files;
         AddFiles(medium, files);
         for (const auto& file : files) {
             if (file.second != "folder") AppendBytes(file.first, "\r\n;AV-VERSION-2\r\n");
         }
-        product_.WriteSetupIni(medium, 0);
+        product_.WriteSetupIni(medium, 0, toolTimeout);
         AppendBytes(medium + L"\\setup.ini", "Version=2.00.00\r\n");
     }
 
@@ -239,13 +240,14 @@ protected:
     }
 
     // Version 2's run, failing at each step in turn, exits 1, leaves the
-    // machine in `before` and reports `event` once.
-    void ExpectEachFaultLeaves(const MachineState& before, DWORD event) {
+    // machine in `before` and reports `event` once. The never-ending tool
+    // is ended after `hangTimeout` seconds (0: the default bound).
+    void ExpectEachFaultLeaves(const MachineState& before, DWORD event, int hangTimeout) {
         for (const FaultCase& c : kFaults) {
             if (Skipped(c)) continue;
             SCOPED_TRACE(c.name);
             const std::wstring medium = dir_ / (L"v2 " + std::to_wstring(static_cast<int>(c.fault)));
-            MakeVersion2(medium);
+            MakeVersion2(medium, c.fault == Fault::ServiceToolHangs ? hangTimeout : 0);
             const test::EventChannel events;
             EXPECT_EQ(1, RunFailing(medium, c.fault));
             EXPECT_EQ(before, StateOf(product_));
@@ -300,12 +302,13 @@ TEST_F(UpgradeTest, AnUpgradeThatFailsAtAnyStepLeavesVersion1WholeWithItsService
     }
     // Every file byte for byte, every value, the links, the service
     // running again, and nothing of the transaction left.
-    ExpectEachFaultLeaves(before, kRestored);
+    ExpectEachFaultLeaves(before, kRestored, 5);
 }
 
 TEST_F(UpgradeTest, AFirstInstallThatFailsAtAnyStepLeavesNothing) {
     const MachineState before = StateOf(product_);
-    ExpectEachFaultLeaves(before, kUndone);
+    // The default bound of 30 s, here alone.
+    ExpectEachFaultLeaves(before, kUndone, 0);
     EXPECT_FALSE(test::FileExists(product_.installDir));
 }
 
@@ -410,10 +413,12 @@ protected:
         product_.RemoveAll();
         ASSERT_EQ(0, RunSilent(v1_));
         registrationsBefore_ = Registrations();
-        // Its service tool takes its time, so that the kill finds "-i" at
-        // work rather than being started.
+        // Its service tool's "-i" takes its time, so that the kill finds it
+        // at work rather than being started; "-k" and "-u" need none.
         std::unique_ptr<test::ScopedEnv> slowTool(new test::ScopedEnv(L"AV_STANDIN_DELAY_MS", L"2000"));
+        std::unique_ptr<test::ScopedEnv> slowWord(new test::ScopedEnv(L"AV_STANDIN_DELAY_WORD", L"-i"));
         test::Process setup(L"\"" + v2_ + L"\\setup.exe\" s");
+        slowWord.reset();
         slowTool.reset();
         ASSERT_TRUE(test::WaitFor([&] { return Reached(point); }, 60000));
         HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, setup.Id());
@@ -556,26 +561,45 @@ TEST_F(HeldFileTest, AnApplicationRunningUnderAnotherTitleIsReplacedAtOnce) {
     EXPECT_TRUE(NothingQueuedOfOurs());
 }
 
+// The uninstall meets a held file: version 1's mingwm10.dll itself, or the
+// new copy that a 3010 upgrade left waiting to replace it. Either goes at
+// the restart with the folder, and nothing the upgrade queued brings a
+// file back.
 TEST_F(HeldFileTest, AnUninstallMeetingAHeldFileFinishesAtTheRestart) {
-    ASSERT_EQ(0, RunSilent(v1_));
-    const std::wstring mingw = product_.Installed(L"mingwm10.dll");
-    Holder holder(mingw);
-    const test::EventChannel events;
-    test::Process uninstall(L"\"" + product_.Installed(L"Uninstall\\setup.exe") + L"\" delpkg SilentDel");
-    EXPECT_EQ(3010, uninstall.Wait(120000));
-    EXPECT_EQ(mingw + L"\n", WaitingFilesOf(events.Events()));
-    EXPECT_EQ(L"", DisplayVersion(product_));
-    // The script removes the Uninstall folder once the uninstaller ended,
-    // and its last try at InstallDir (after a ping's pause) fails on the
-    // held file.
-    EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.Installed(L"Uninstall")); }, 60000));
-    EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.Installed(L"KxUninst.bat")); }, 60000));
-    EXPECT_TRUE(test::WaitFor([] { return !AnyProcessNamed(L"ping.exe"); }, 60000));
-    EXPECT_TRUE(test::FileExists(product_.installDir));
-    holder.Release();
-    Restart();
-    EXPECT_FALSE(test::FileExists(product_.installDir)) << Listing(InstalledFiles());
-    EXPECT_TRUE(NothingQueuedOfOurs());
+    const struct {
+        const char* name;
+        bool afterWaitingUpgrade;
+    } cases[] = {{"the installed file", false}, {"an upgrade's waiting copy", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        product_.RemoveAll();
+        ASSERT_EQ(0, RunSilent(v1_));
+        const std::wstring mingw = product_.Installed(L"mingwm10.dll");
+        std::wstring held = mingw;
+        if (c.afterWaitingUpgrade) {
+            Holder upgradeHolder(mingw);
+            ASSERT_EQ(3010, RunSilent(v2_));
+            held = mingw + L".avsetup-new";
+        }
+        Holder holder(held);
+        ASSERT_NE(INVALID_HANDLE_VALUE, holder.handle);
+        const test::EventChannel events;
+        test::Process uninstall(L"\"" + product_.Installed(L"Uninstall\\setup.exe") + L"\" delpkg SilentDel");
+        EXPECT_EQ(3010, uninstall.Wait(120000));
+        EXPECT_EQ(held + L"\n", WaitingFilesOf(events.Events()));
+        EXPECT_EQ(L"", DisplayVersion(product_));
+        // The script removes the Uninstall folder once the uninstaller ended,
+        // and its last try at InstallDir (after a ping's pause) fails on the
+        // held file.
+        EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.Installed(L"Uninstall")); }, 60000));
+        EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.Installed(L"KxUninst.bat")); }, 60000));
+        EXPECT_TRUE(test::WaitFor([] { return !AnyProcessNamed(L"ping.exe"); }, 60000));
+        EXPECT_TRUE(test::FileExists(product_.installDir));
+        holder.Release();
+        Restart();
+        EXPECT_FALSE(test::FileExists(product_.installDir)) << Listing(InstalledFiles());
+        EXPECT_TRUE(NothingQueuedOfOurs());
+    }
 }
 
 // A replacement queued, then a later step fails: the rollback cancels it.

@@ -11,6 +11,9 @@
 namespace hostile {
 namespace {
 
+// Seconds; long enough for the tool's quick commands even under emulation.
+constexpr int kShortToolTimeout = 5;
+
 class ReinstallTest : public HostileTest {
 protected:
     // Starts the installed application in a stand-in mode and waits for
@@ -45,13 +48,16 @@ TEST_F(ReinstallTest, HungApplicationWindowIsReplacedWithoutHanging) {
 }
 
 TEST_F(ReinstallTest, ServiceToolThatNeverEndsDoesNotHoldTheInstall) {
+    // Each run of the tool gets setup.ini's bound, shorter than the default
+    // 30 s that the upgrade table's first install keeps.
+    product_->WriteSetupIni(medium_, 0, kShortToolTimeout);
     InstallOnce();
-    // Every command of the tool from now on takes ten minutes.
+    // Every command of the tool from now on takes ten minutes. On NT 6 each
+    // of its runs is ended at the bound: "-k" and "-u", the new tool's "-i",
+    // which fails the install, then the rollback's "-k", "-u" and "-i".
+    // Before NT 6 the tool is never run.
     test::ScopedEnv slowTool(L"AV_STANDIN_DELAY_MS", L"600000");
-    // On NT 6 each of its runs gets its bounded wait and is ended: "-k"
-    // and "-u", the new tool's "-i", which fails the install, then the
-    // rollback's "-k", "-u" and "-i". Before NT 6 the tool is never run.
-    const RunOutcome outcome = Run(L"s", 400000);
+    const RunOutcome outcome = Run(L"s", 6 * (kShortToolTimeout + 10) * 1000);
     if (test::ExpectedNt6()) {
         ExpectReported(outcome, L"Fail to install the service!");
         ExpectUninstallEntryUsable();

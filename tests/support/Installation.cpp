@@ -76,11 +76,13 @@ Installation::Installation(const std::wstring& tagText, const std::wstring& fold
 
 Installation::~Installation() { RemoveAll(); }
 
-void Installation::WriteSetupIni(const std::wstring& medium, int launchInSilentMode) const {
+void Installation::WriteSetupIni(const std::wstring& medium, int launchInSilentMode, int serviceToolTimeout) const {
+    const std::string timeout =
+        serviceToolTimeout ? "ServiceToolTimeout=" + std::to_string(serviceToolTimeout) + "\r\n" : "";
     WriteTextFile(medium + L"\\setup.ini",
                   "[Customized_Setting]\r\nAPPFolderName=" + Narrow(folder) +
-                      "\r\nLaunchAPInSilentMode=" + std::to_string(launchInSilentMode) +
-                      "\r\n[Startup]\r\nAppName=" + Narrow(appName) + "\r\n");
+                      "\r\nLaunchAPInSilentMode=" + std::to_string(launchInSilentMode) + "\r\n" + timeout +
+                      "[Startup]\r\nAppName=" + Narrow(appName) + "\r\n");
 }
 
 std::vector<DWORD> Installation::ServiceToolRuns() const {

@@ -19,8 +19,9 @@ struct Installation {
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
-    // A setup.ini for this product in `medium`.
-    void WriteSetupIni(const std::wstring& medium, int launchInSilentMode) const;
+    // A setup.ini for this product in `medium`; a ServiceToolTimeout of
+    // that many seconds where it is not 0.
+    void WriteSetupIni(const std::wstring& medium, int launchInSilentMode, int serviceToolTimeout = 0) const;
     void RemoveAll() const;
     // Stops and deletes the stand-in service, once its tool is done with it.
     void RemoveService() const;

@@ -82,6 +82,23 @@ TEST_F(ConfigTest, LaunchFlagIsZeroOrOne) {
     EXPECT_EQ(0, Read().LaunchAPInSilentMode);
 }
 
+TEST_F(ConfigTest, ServiceToolTimeoutIsOneToSixHundredSeconds) {
+    const struct {
+        const char* written;
+        int seconds;
+    } cases[] = {
+        {nullptr, 30}, {"", 30}, {"0", 30}, {"-5", 30}, {"soon", 30},
+        {"1", 1}, {"2", 2}, {"120", 120}, {"600", 600}, {"601", 600}, {"86400", 600},
+    };
+    for (const auto& c : cases) {
+        WriteIni(c.written ? std::string("[Customized_Setting]\r\nServiceToolTimeout=") + c.written + "\r\n"
+                           : std::string("[Startup]\r\nAppName=Arrayvane\r\n"));
+        SetupConfig config = Read();
+        EXPECT_EQ(c.seconds, config.ServiceToolTimeout) << (c.written ? c.written : "(missing)");
+        EXPECT_EQ(static_cast<DWORD>(c.seconds) * 1000, ServiceToolBoundMs(config));
+    }
+}
+
 TEST_F(ConfigTest, UnsafeNamesAreTakenAsEmpty) {
     // A quoted value keeps its trailing space; an unquoted one loses it.
     for (const char* name : {"..", ".", "..\\..\\Windows", "C:\\Windows", "a/b", "x:y", "App.",

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/Journal.h"
+#include "engine/Process.h"
 #include "engine/RestartQueue.h"
 #include "engine/Transaction.h"
 #include "tests/support/TestSupport.h"
@@ -73,7 +74,7 @@ TEST(TransactionTest, RollBackPutsEachFileBackWhereverTheRunStopped) {
         std::unique_ptr<Journal> journal(new Journal);
         StartJournal(*journal);
         AddSavedPath(*journal, file.c_str(), false, c.existed);
-        RollBackInstall(dir.Path().c_str(), *journal, false);
+        RollBackInstall(dir.Path().c_str(), *journal, false, kDefaultToolBoundMs);
         EXPECT_EQ(c.after, Read(file));
         EXPECT_FALSE(test::FileExists(file + kKeptSuffix));
         EXPECT_FALSE(test::FileExists(file + kNewCopySuffix));
@@ -142,5 +143,31 @@ TEST(RestartQueueTest, CancellingTakesOutOnlyOursInTheFolder) {
     }
 }
 
-} // namespace
+// Only what another program's hold explains waits for the restart: a
+// denied file that is still read-only (its attribute could not be
+// cleared) or a folder is a failure, never a 3010.
+TEST(RestartQueueTest, OnlyAFileAnotherProgramHoldsCountsAsHeld) {
+    test::ScratchDir dir;
+    const std::wstring plain = dir / L"plain.dll", readOnly = dir / L"read-only.dll", folder = dir / L"folder";
+    const std::wstring gone = dir / L"gone.dll";
+    test::WriteTextFile(plain, "x");
+    test::WriteTextFile(readOnly, "x");
+    ASSERT_TRUE(::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    const struct {
+        const std::wstring& path;
+        DWORD error;
+        bool held;
+    } cases[] = {
+        {plain, ERROR_SHARING_VIOLATION, true}, {plain, ERROR_LOCK_VIOLATION, true},
+        {plain, ERROR_USER_MAPPED_FILE, true},  {plain, ERROR_ACCESS_DENIED, true},
+        {readOnly, ERROR_ACCESS_DENIED, false}, {folder, ERROR_ACCESS_DENIED, false},
+        {gone, ERROR_ACCESS_DENIED, false},     {plain, ERROR_DISK_FULL, false},
+        {plain, ERROR_WRITE_PROTECT, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.held, IsHeldFileError(c.path.c_str(), c.error)) << test::Narrow(c.path) << " " << c.error;
+    ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
 
+} // namespace
