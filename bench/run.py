@@ -331,9 +331,16 @@ def measure_service_and_upgrade(nsis):
             probe("await-service", SERVICE)
         return prepare
 
+    copy_unix = os.path.join(PREFIX, "drive_c", COPY_DIR[3:])
+
+    def no_copy():
+        shutil.rmtree(copy_unix, ignore_errors=True)
+
+    # The limit's copy: the same medium by a plain 32-bit xcopy.
     programs = [
         ("floor", ["wine", "cmd", "/c", "exit"], None),
         ("probe_floor", ["sh", "-c", "wine cmd /c exit && wine cmd /c exit"], None),
+        ("copy", ["wine", "xcopy", "/e", "/i", "/q", "/y", unix_to_windows(MEDIUM), COPY_DIR], no_copy),
         ("ours_returned", ["wine", setup, "s"], fresh),
         ("ours_running", then_running(["wine", setup, "s"]), fresh),
         ("before_running", then_running(["wine", before, "s"]), fresh),
@@ -347,6 +354,8 @@ def measure_service_and_upgrade(nsis):
     rounds(programs, 1, "service-warmup")
     results = rounds(programs, RUNS, "service-rounds")
     reset(await_service=True)
+    no_copy()
+    results["copied_files"] = sum(len(files) for _, _, files in os.walk(MEDIUM))
     return results
 
 

@@ -46,21 +46,28 @@ void CreateFolders(const SetupConfig& config) {
     }
 }
 
-// Every file of the copy table that applies; the first that cannot be put
-// in place, not even at the next restart (a full disk, a medium that cannot
-// be read), fails the install. Those that wait for the restart are added to
-// `waiting`.
-bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config, WaitingFiles& waiting) {
-    CreateFolders(config);
-    bool present[kImageFileCount];
-    FindMediumImages(sourceDir, present);
+// The two passes over the copy table: the service tool's "-i" starts
+// between them, so that its start and the service's overlap the copy of
+// the images, which the service does not need.
+enum class CopyPass { ProgramFiles, Images };
+
+// Every file of the copy table in the pass that applies; the first that
+// cannot be put in place, not even at the next restart (a full disk, a
+// medium that cannot be read), fails the install. Those that wait for the
+// restart are added to `waiting`.
+bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config, CopyPass pass, WaitingFiles& waiting) {
+    const bool images = pass == CopyPass::Images;
+    bool present[kImageFileCount] = {};
+    if (images) FindMediumImages(sourceDir, present);
+    else CreateFolders(config);
     InstallFile files[kInstallFileCount];
     ListInstallFiles(config, files);
     int image = 0;  // the images come in the table's order
     for (const InstallFile& file : files) {
+        if ((file.when == CopyWhen::IfOnMedium) != images) continue;
         wchar_t from[kPathChars], to[kPathChars];
         const bool fits = SourcePathOf(sourceDir, file, from) && TargetPathOf(config.InstallDir, file, to);
-        const bool onMedium = file.when == CopyWhen::IfOnMedium ? present[image++] : PathExists(from);
+        const bool onMedium = images ? present[image++] : PathExists(from);
         if (!IsCopied(file, IsNt6, onMedium)) continue;
         const Placement placed = fits ? PlaceFile(from, to) : Placement::Failed;
         if (placed == Placement::Failed) {
@@ -86,11 +93,40 @@ void MakeShortcuts(const SetupConfig& config, const wchar_t* applicationPath) {
         CreateGroupShortcut(config.AppName, uninstaller, L"Uninstall", L"delpkg");
 }
 
-// The steps after the old product was taken down. `serviceStarted` tells a
-// rollback that a new service may be registered.
+struct ShortcutJob {
+    const SetupConfig* config;
+    const wchar_t* applicationPath;
+};
+
+DWORD WINAPI MakeShortcutsApart(void* parameter) {
+    const ShortcutJob& job = *static_cast<const ShortcutJob*>(parameter);
+    MakeShortcuts(*job.config, job.applicationPath);
+    return 0;
+}
+
+// The steps after the service starts registering, while the tool works:
+// the links are made on a thread of their own while the images are
+// copied (saving a link starts a program under Wine, which the copy need
+// not wait for), and both are done before anything else happens.
+bool RunStepsBesideTheTool(const wchar_t* sourceDir, const SetupConfig& config, const wchar_t* applicationPath,
+                           WaitingFiles& waiting) {
+    ShortcutJob job = {&config, applicationPath};
+    fw::Handle links(::CreateThread(nullptr, 0, &MakeShortcutsApart, &job, 0, nullptr));
+    if (!links.IsValid()) MakeShortcuts(config, applicationPath);
+    const bool copied = CopyFiles(sourceDir, config, CopyPass::Images, waiting);
+    if (copied) WriteEstimatedSize(config);
+    if (links.IsValid()) ::WaitForSingleObject(links.Get(), INFINITE);
+    return copied;
+}
+
+// The steps after the old product was taken down: the programs, the
+// registry entries, then the service's registration beside the images and
+// the shortcuts. `serviceStarted` tells a rollback that a new service may
+// be registered.
 bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& serviceStarted,
                      WaitingFiles& waiting) {
-    if (!CopyInstallFiles(sourceDir, config, waiting)) return false;
+    if (!CopyFiles(sourceDir, config, CopyPass::ProgramFiles, waiting) || !WriteRegistryEntries(config))
+        return false;
     // Event Viewer finds the texts of the product's events in the uninstaller.
     RegisterEventLogSource(config);
     wchar_t applicationPath[kPathChars];
@@ -101,18 +137,17 @@ bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& 
         if (!tool.IsValid()) return false;
         serviceStarted = true;
     }
-    // The tool registers the service while the shortcuts are made.
-    MakeShortcuts(config, applicationPath);
+    if (!RunStepsBesideTheTool(sourceDir, config, applicationPath, waiting)) {
+        // The rollback takes the service down: not while "-i" still works.
+        if (IsNt6) AwaitServiceTool(tool, ServiceToolBoundMs(config));
+        return false;
+    }
     if (IsNt6 && !FinishServiceRegistration(tool, ServiceToolBoundMs(config))) return false;
     if (IsNt6) MarkCompatibilityPersisted(applicationPath);
     return true;
 }
 
 } // namespace
-
-bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config, WaitingFiles& waiting) {
-    return CopyFiles(sourceDir, config, waiting) && WriteRegistryEntries(config);
-}
 
 bool NewerInstalled(const SetupConfig& config, wchar_t (&installed)[kVersionChars]) {
     return ReadInstalledVersion(config, installed) && IsOlderThanInstalled(config.Version, installed);

@@ -18,11 +18,6 @@
 // nothing left.
 SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& config);
 
-// The copies, ending with the registry entries. True when every file was
-// put in place (or waits for the restart, named in `waiting`) and the
-// uninstall entry written.
-bool CopyInstallFiles(const wchar_t* sourceDir, const SetupConfig& config, WaitingFiles& waiting);
-
 // True when the installed DisplayVersion (read into `installed`) is newer
 // than the medium's Version.
 bool NewerInstalled(const SetupConfig& config, wchar_t (&installed)[kVersionChars]);

@@ -86,6 +86,8 @@ fw::Handle StartServiceRegistration(const wchar_t* installDir) {
     return tool;
 }
 
+void AwaitServiceTool(const fw::Handle& tool, DWORD boundMs) { EndedWithSuccess(tool, boundMs); }
+
 bool FinishServiceRegistration(const fw::Handle& tool, DWORD boundMs) {
     if (EndedWithSuccess(tool, boundMs)) return true;
     ShowFailure(kServiceFailure);

@@ -40,6 +40,10 @@ fw::Handle StartServiceRegistration(const wchar_t* installDir);
 // that does not end in time is ended first).
 bool FinishServiceRegistration(const fw::Handle& tool, DWORD boundMs);
 
+// Lets a started tool end, within `boundMs` (ended at the bound), whatever
+// its result: a step that failed meanwhile is rolled back once it is done.
+void AwaitServiceTool(const fw::Handle& tool, DWORD boundMs);
+
 // Both: 1 when the tool registered the service, 0 (with the message) when
 // it could not be started, failed or did not end in time.
 int RegisterService(const wchar_t* installDir, DWORD boundMs = kDefaultToolBoundMs);

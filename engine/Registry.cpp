@@ -125,10 +125,7 @@ bool WriteUninstallEntry(const SetupConfig& config, const wchar_t* keyPath) {
         {L"QuietUninstallString", quietCommand, nullptr},
         {L"InstallLocation", config.InstallDir, nullptr},
     };
-    if (!WriteEntryValues(key.Get(), values)) return false;
-    // "Programs and Features" shows it; a folder it cannot count shows none.
-    key.SetDword(L"EstimatedSize", FolderKilobytes(config.InstallDir));
-    return true;
+    return WriteEntryValues(key.Get(), values);
 }
 
 void RemoveUninstallEntry(const SetupConfig& config, const wchar_t* prefix) {
@@ -150,6 +147,15 @@ void RemoveRunValue(const SetupConfig& config, const wchar_t* prefix) {
 }
 
 } // namespace
+
+void WriteEstimatedSize(const SetupConfig& config) {
+    wchar_t keyPath[kKeyPathChars];
+    fw::RegKey key;
+    if (!UninstallKeyPath(config, keyPath) || key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_SET_VALUE) != ERROR_SUCCESS)
+        return;
+    // "Programs and Features" shows it; a folder it cannot count shows none.
+    key.SetDword(L"EstimatedSize", FolderKilobytes(config.InstallDir));
+}
 
 DWORD FolderKilobytes(const wchar_t* folder) {
     return static_cast<DWORD>((FolderBytes(folder, 0) + 1023) / 1024);

@@ -20,6 +20,9 @@ bool RunKeyPath(wchar_t (&keyPath)[kKeyPathChars]);
 // checked values were all written.
 bool WriteRegistryEntries(const SetupConfig& config);
 
+// The entry's EstimatedSize, counted once every file is in place. Silent.
+void WriteEstimatedSize(const SetupConfig& config);
+
 // Removes the uninstall entry and, before NT 6, the Run value. Silent.
 void RemoveRegistryEntries(const SetupConfig& config);
 
