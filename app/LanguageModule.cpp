@@ -2,6 +2,7 @@
 
 #include "app/LanguageSelection.h"
 #include "engine/Paths.h"
+#include "engine/SetupLog.h"
 
 namespace {
 
@@ -33,7 +34,9 @@ public:
     }
     bool FileExists(const wchar_t* path) override { return PathExists(path); }
     HMODULE Load(const wchar_t* path) override {
-        return ::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HMODULE module = ::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (module) LogLine(L"Language module: %s", path);
+        return module;
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/LanguageModule.h"
+#include "app/RunLogHeader.h"
 #include "app/RunMode.h"
 #include "app/SetupCommandLine.h"
 #include "engine/Compat.h"
@@ -14,6 +15,7 @@
 #include "engine/Outcome.h"
 #include "engine/Platform.h"
 #include "engine/SelfDeleteScript.h"
+#include "engine/SetupLog.h"
 #include "engine/Transaction.h"
 #include "engine/Uninstall.h"
 #include "wizard/WizardDialog.h"
@@ -43,6 +45,8 @@ bool SetupApp::InitInstance() {
     mode_ = ChooseRunMode(commandLine);
     SetFailuresSilent(IsSilentRun(mode_));
     UninstallMode = IsUninstallRun(mode_) ? 1 : 0;
+    // Every run leaves a log; a place that cannot be used never stops it.
+    OpenRunLog(UninstallMode == 1, commandLine.logGiven ? commandLine.logPath : nullptr);
 
     wchar_t programPath[kPathChars] = {};
     wchar_t sourceDir[kPathChars] = {};
@@ -52,6 +56,8 @@ bool SetupApp::InitInstance() {
     if (!mutex_.Acquire()) {
         // For the product's name in the closing event only.
         if (ownFolderKnown) ReadSetupConfig(sourceDir, config_);
+        LogRunHeader(config_, mode_);
+        LogLine(L"Another copy of the installer is at work (its mutex is held): this one ends");
         SetExitCode(kExitAlreadyRunning);
         return false;
     }
@@ -67,6 +73,11 @@ bool SetupApp::InitInstance() {
     if (IsNt6) MarkCompatibilityPersisted(programPath);
 
     ReadSetupConfig(sourceDir, config_);
+    LogRunHeader(config_, mode_);
+    if (RunLogProblem()[0]) {
+        LogLine(L"The log could not go to %s", RunLogProblem());
+        ReportLogPathEvent(config_.AppName, RunLogProblem());
+    }
     // A run killed half-way left a journal: the earlier installation goes
     // back in place before this run does its own job.
     RecoverInterruptedInstall(sourceDir, config_);
@@ -130,5 +141,6 @@ int SetupApp::ExitInstance() {
     const int exitCode = WinApp::ExitInstance();
     ReportRunEndEvent(config_.AppName, config_.Version, UninstallMode == 1, IsSilentRun(mode_),
                       static_cast<DWORD>(exitCode));
+    CloseRunLog(OutcomeOfExitCode(static_cast<DWORD>(exitCode)), static_cast<DWORD>(exitCode));
     return exitCode;
 }

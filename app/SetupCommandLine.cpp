@@ -6,6 +6,11 @@
 
 namespace {
 wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
+
+bool StartsWithLogWord(const wchar_t* param) {
+    return AsciiLower(param[0]) == L'l' && AsciiLower(param[1]) == L'o' && AsciiLower(param[2]) == L'g' &&
+           param[3] == L'=';
+}
 }
 
 bool EqualsIgnoringAsciiCase(const wchar_t* a, const wchar_t* b) {
@@ -21,6 +26,11 @@ void SetupCommandLine::ParseParam(const wchar_t* param, bool isSwitch, bool) {
     if (EqualsIgnoringAsciiCase(param, L"delpkg")) delpkg = 1;
     else if (EqualsIgnoringAsciiCase(param, L"SilentDel")) SilentDel = 1;
     else if (EqualsIgnoringAsciiCase(param, L"s")) s = 1;
+    else if (StartsWithLogWord(param)) {
+        logGiven = true;
+        // Cut, a path this long is still too long for any file, and refused.
+        ::lstrcpynW(logPath, param + 4, kLogPathChars);
+    }
     Store(param, isSwitch);
     ++count;
 }

@@ -19,6 +19,11 @@ public:
     int SilentDel = 0;
     int s = 0;
     int count = 0;
+    // The word log=PATH: where the run's log goes. A path too long for any
+    // file is kept long enough to be refused as such.
+    static constexpr int kLogPathChars = 1024;
+    bool logGiven = false;
+    wchar_t logPath[kLogPathChars] = {};
 
 private:
     void Store(const wchar_t* param, bool isSwitch);

@@ -1,12 +1,14 @@
 #include <windows.h>
 
 #include "app/LoadSafety.h"
+#include "app/RunLogHeader.h"
 #include "app/RunMode.h"
 #include "app/SetupApp.h"
 #include "app/SetupCommandLine.h"
 #include "engine/EventLog.h"
 #include "engine/Messages.h"
 #include "engine/SetupConfig.h"
+#include "engine/SetupLog.h"
 
 // The linker's list of static constructors: a count or -1 first, then the
 // functions, ended by a null entry. The runtime's own start-up code would run
@@ -29,12 +31,15 @@ int RefuseRedirectedRun(const wchar_t* programPath) {
     fw::WalkCommandLine(commandLine);
     const RunMode mode = ChooseRunMode(commandLine);
     SetFailuresSilent(IsSilentRun(mode));
-    ShowFailure(L"Fail to start beside setup.exe.local! Remove it, then start setup.exe again.");
+    OpenRunLog(IsUninstallRun(mode), commandLine.logGiven ? commandLine.logPath : nullptr);
     wchar_t sourceDir[MAX_PATH];
     GetDirectoryPart(programPath, sourceDir);
     SetupConfig config;
     ReadSetupConfig(sourceDir, config);
+    LogRunHeader(config, mode);
+    ShowFailure(L"Fail to start beside setup.exe.local! Remove it, then start setup.exe again.");
     ReportRunEndEvent(config.AppName, config.Version, IsUninstallRun(mode), IsSilentRun(mode), 1);
+    CloseRunLog(OutcomeOfExitCode(1), 1);
     return 1;
 }
 

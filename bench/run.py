@@ -7,7 +7,6 @@ NSIS peer in both variants, the floor, peak memory, the uninstalls, the time
 to the painted wizard and its region, the growth with the payload, sizes.
 Needs a built tree; the prefix it makes brings its own virtual display.
 Writes every figure and the raw runs to RESULTS_JSON for bench/report.py."""
-import hashlib
 import json
 import os
 import platform
@@ -267,33 +266,24 @@ def version2_medium():
     return v2
 
 
-# The last commit whose installs were not transactions, with the wizard at
-# every display scale that came in beside them (its per-monitor manifest
-# and larger program cost every run a little). Its setup.exe, run side by
-# side with today's to the running service, prices the transaction.
-BEFORE_TRANSACTION = "f67528c"
+# The last commit before every run kept a log. Its setup.exe, run side by
+# side with today's to the running service, prices the log.
+BEFORE_LOG = "3c05a4a"
 
 
-def setup_before_transaction():
-    """That commit's setup.exe, changed to wait for the service tool's -i as
-    today's does (started before the shortcuts, waited for after them), so
-    that the two differ by the transaction alone; in a copy of today's
-    medium (built once for each version of the change)."""
-    src = os.path.join(WORK, "before-transaction")
+def setup_before_log():
+    """That commit's setup.exe, in a copy of today's medium (built once)."""
+    src = os.path.join(WORK, "before-log")
     exe = os.path.join(src, "build", "medium", "setup.exe")
-    patch = os.path.join(ROOT, "bench", "before-transaction-wait.patch")
-    with open(patch, "rb") as f:
-        stamp = BEFORE_TRANSACTION + ":" + hashlib.sha256(f.read()).hexdigest()
-    stamp_file = os.path.join(src, "patch.sha256")
-    built = os.path.exists(exe) and os.path.exists(stamp_file) and open(stamp_file).read() == stamp
+    stamp_file = os.path.join(src, "commit")
+    built = os.path.exists(exe) and os.path.exists(stamp_file) and open(stamp_file).read() == BEFORE_LOG
     if not built:
-        log("building setup.exe of " + BEFORE_TRANSACTION + ", before installs were transactions")
+        log("building setup.exe of " + BEFORE_LOG + ", before every run kept a log")
         shutil.rmtree(src, ignore_errors=True)
         subprocess.run(["git", "clone", "-q", ROOT, src], check=True)
-        subprocess.run(["git", "-C", src, "checkout", "-q", BEFORE_TRANSACTION], check=True)
-        subprocess.run(["git", "-C", src, "apply", patch], check=True)
+        subprocess.run(["git", "-C", src, "checkout", "-q", BEFORE_LOG], check=True)
         with open(stamp_file, "w") as f:
-            f.write(stamp)
+            f.write(BEFORE_LOG)
         subprocess.run(["cmake", "-S", src, "-B", os.path.join(src, "build"),
                         "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake", "-DCMAKE_BUILD_TYPE=Release"],
                        check=True, stdout=subprocess.DEVNULL)
@@ -316,7 +306,7 @@ def measure_service_and_upgrade(nsis):
     log("to the running service, and the silent upgrade: %d interleaved rounds" % RUNS)
     setup = os.path.join(MEDIUM, "setup.exe")
     setup2 = os.path.join(version2_medium(), "setup.exe")
-    before = setup_before_transaction()
+    before = setup_before_log()
 
     def then_running(args):
         return ["sh", "-c", " ".join(q(a) for a in args) + " && wine " + q(PROBE) + " await-service " + SERVICE]

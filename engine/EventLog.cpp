@@ -2,6 +2,7 @@
 
 #include "engine/Outcome.h"
 #include "engine/Paths.h"
+#include "engine/SetupLog.h"
 #include "framework/RegKey.h"
 #include "messages.h"
 
@@ -16,6 +17,13 @@ void Report(WORD type, DWORD id, WORD count, const wchar_t** strings) {
     if (!log) return;
     ::ReportEventW(log, type, 0, id, nullptr, count, 0, strings, nullptr);
     ::DeregisterEventSource(log);
+}
+
+// The closing events end with the log's path, so that an administrator who
+// finds the event finds the log.
+const wchar_t* LogNamed() {
+    const wchar_t* path = RunLogPath();
+    return path[0] ? path : L"(none could be written)";
 }
 
 template <size_t N>
@@ -40,33 +48,38 @@ void DecimalText(DWORD value, wchar_t (&out)[11]) {
 }
 
 void ReportFailureEvent(const wchar_t* text) {
-    const wchar_t* strings[] = {text};
-    Report(EVENTLOG_ERROR_TYPE, MSG_SETUP_FAILURE, 1, strings);
+    const wchar_t* strings[] = {text, LogNamed()};
+    Report(EVENTLOG_ERROR_TYPE, MSG_SETUP_FAILURE, 2, strings);
 }
 
 void ReportRunEndEvent(const wchar_t* product, const wchar_t* version, bool uninstall, bool silent,
                        DWORD exitCode) {
     wchar_t code[11];
     DecimalText(exitCode, code);
-    const wchar_t* strings[] = {product, version, RunName(uninstall, silent), code};
+    const wchar_t* strings[] = {product, version, RunName(uninstall, silent), code, LogNamed()};
     const bool succeeded = IsSuccessCode(exitCode);
     Report(succeeded ? EVENTLOG_INFORMATION_TYPE : EVENTLOG_ERROR_TYPE,
-           succeeded ? MSG_RUN_SUCCEEDED : MSG_RUN_FAILED, 4, strings);
+           succeeded ? MSG_RUN_SUCCEEDED : MSG_RUN_FAILED, 5, strings);
 }
 
 void ReportRollbackEvent(const wchar_t* product, bool earlierInstallation) {
-    const wchar_t* strings[] = {product};
-    Report(EVENTLOG_WARNING_TYPE, earlierInstallation ? MSG_INSTALL_RESTORED : MSG_INSTALL_UNDONE, 1, strings);
+    const wchar_t* strings[] = {product, LogNamed()};
+    Report(EVENTLOG_WARNING_TYPE, earlierInstallation ? MSG_INSTALL_RESTORED : MSG_INSTALL_UNDONE, 2, strings);
 }
 
 void ReportRestartEvent(const wchar_t* product, bool removal, const wchar_t* files) {
-    const wchar_t* strings[] = {product, removal ? L"removal" : L"installation", files};
-    Report(EVENTLOG_WARNING_TYPE, MSG_RESTART_PENDING, 3, strings);
+    const wchar_t* strings[] = {product, removal ? L"removal" : L"installation", files, LogNamed()};
+    Report(EVENTLOG_WARNING_TYPE, MSG_RESTART_PENDING, 4, strings);
 }
 
 void ReportNewerInstalledEvent(const wchar_t* product, const wchar_t* installed, const wchar_t* medium) {
-    const wchar_t* strings[] = {product, installed, medium};
-    Report(EVENTLOG_ERROR_TYPE, MSG_NEWER_INSTALLED, 3, strings);
+    const wchar_t* strings[] = {product, installed, medium, LogNamed()};
+    Report(EVENTLOG_ERROR_TYPE, MSG_NEWER_INSTALLED, 4, strings);
+}
+
+void ReportLogPathEvent(const wchar_t* product, const wchar_t* problem) {
+    const wchar_t* strings[] = {product, problem, LogNamed()};
+    Report(EVENTLOG_WARNING_TYPE, MSG_LOG_PATH_UNUSABLE, 3, strings);
 }
 
 bool RegisterEventLogSource(const SetupConfig& config) {

@@ -13,6 +13,7 @@ void ReportFailureEvent(const wchar_t* text);
 
 // The closing event: information when the run did its job (exit code 0),
 // an error otherwise, naming the product, its version, the run and the code.
+// It and the events below it end with the run log's path.
 void ReportRunEndEvent(const wchar_t* product, const wchar_t* version, bool uninstall, bool silent,
                        DWORD exitCode);
 
@@ -32,6 +33,10 @@ void ReportRestartEvent(const wchar_t* product, bool removal, const wchar_t* fil
 
 // An install refused because the installed version is newer.
 void ReportNewerInstalledEvent(const wchar_t* product, const wchar_t* installed, const wchar_t* medium);
+
+// The log could not go where the command line's /log= said (`problem`:
+// the path and why, in words); it went to the temporary folder.
+void ReportLogPathEvent(const wchar_t* product, const wchar_t* problem);
 
 // The source's key under HKEY_LOCAL_MACHINE.
 extern const wchar_t kEventSourceKey[];

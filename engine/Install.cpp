@@ -14,6 +14,7 @@
 #include "engine/Process.h"
 #include "engine/Registry.h"
 #include "engine/RestartQueue.h"
+#include "engine/SetupLog.h"
 #include "engine/Shortcuts.h"
 #include "engine/Transaction.h"
 #include "engine/Version.h"
@@ -149,10 +150,6 @@ bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& 
 
 } // namespace
 
-bool NewerInstalled(const SetupConfig& config, wchar_t (&installed)[kVersionChars]) {
-    return ReadInstalledVersion(config, installed) && IsOlderThanInstalled(config.Version, installed);
-}
-
 SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
     if (!CheckInstallFolder(config)) return SetupOutcome::Failed;
     if (!MediumComplete(sourceDir, config)) {
@@ -162,7 +159,12 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
     // An older medium never replaces a newer installation; the same
     // version is a repair.
     wchar_t installed[kVersionChars];
-    if (NewerInstalled(config, installed)) {
+    const bool any = ReadInstalledVersion(config, installed);
+    const bool newer = any && IsOlderThanInstalled(config.Version, installed);
+    if (!any) LogLine(L"Versions: none installed; the medium's is %s", config.Version);
+    else LogLine(L"Versions: %s installed, the medium's %s: %s", installed, config.Version,
+                 newer ? L"the medium's is older, refused" : L"installed over it");
+    if (newer) {
         ReportNewerInstalledEvent(config.AppName, installed, config.Version);
         return SetupOutcome::NewerInstalled;
     }
@@ -173,6 +175,8 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
         ShowFailure(L"Fail to write to the installation folder!");
         return SetupOutcome::Failed;
     }
+    LogLine(L"Journal written in %s: %d files and folders, %d registry keys", config.InstallDir, before.pathCount,
+            before.keyCount);
     if (before.serviceBefore) StopAndRemoveService(config.InstallDir, ServiceToolBoundMs(config));
     CloseRunningApplication(config.AppName);
 

@@ -18,10 +18,6 @@
 // nothing left.
 SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& config);
 
-// True when the installed DisplayVersion (read into `installed`) is newer
-// than the medium's Version.
-bool NewerInstalled(const SetupConfig& config, wchar_t (&installed)[kVersionChars]);
-
 // Installs without any window. Returns the process exit code: 0 on
 // success, 3010 when a restart completes it, 1638 when a newer version is
 // installed, 1 on failure.

@@ -1,6 +1,7 @@
 #include "engine/Messages.h"
 
 #include "engine/EventLog.h"
+#include "engine/SetupLog.h"
 
 namespace {
 MessageSink sink = nullptr;
@@ -12,6 +13,11 @@ void SetMessageSink(MessageSink newSink) { sink = newSink; }
 void SetFailuresSilent(bool silent) { failuresSilent = silent; }
 
 void ShowFailure(const wchar_t* text) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_SUCCESS) LogWindowsError(error, L"FAILED: %s", text);
+    else LogLine(L"FAILED: %s", text);
+    // On disk before anything is undone: a run cut off later keeps it.
+    FlushRunLog();
     ReportFailureEvent(text);
     ShowFailureBox(text);
 }

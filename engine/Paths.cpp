@@ -74,6 +74,15 @@ bool LooksLikeShortName(const wchar_t* name) {
 
 } // namespace
 
+bool NamesDevice(const wchar_t* path) {
+    if (path[0] == L'\\' && path[1] == L'\\' && path[2] == L'.' && path[3] == L'\\') return true;
+    const wchar_t* name = path;
+    for (const wchar_t* c = path; *c; ++c) {
+        if (*c == L'\\' || *c == L'/' || *c == L':') name = c + 1;
+    }
+    return IsDeviceName(name);
+}
+
 bool IsPlainName(const wchar_t* name) {
     if (!name || !name[0]) return false;
     if (std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0) return false;

@@ -28,6 +28,10 @@ void GetDirectoryPart(const wchar_t* path, wchar_t* out);
 // folder, name a device or another folder, or break a quoted command line.
 bool IsPlainName(const wchar_t* name);
 
+// True when the path's last name is a device's (CON, NUL, COM1, ...), or the
+// path is a device's own ("\\.\...").
+bool NamesDevice(const wchar_t* path);
+
 // Copies `src` into `out` when it fits (NUL included); otherwise leaves
 // `out` empty and returns false.
 bool CopyText(wchar_t* out, size_t chars, const wchar_t* src);

@@ -2,6 +2,7 @@
 
 #include "engine/Messages.h"
 #include "engine/Paths.h"
+#include "engine/SetupLog.h"
 
 const wchar_t kServiceTool[] = L"ArrSvcSetup.exe";
 
@@ -27,17 +28,35 @@ fw::Handle RunServiceTool(const wchar_t* installDir, const wchar_t* args) {
     return RunProgram(commandLine, kShown);
 }
 
+void Pause(const wchar_t* after) {
+    LogLine(L"Pause of %lu ms after %s", kSettleMs, after);
+    ::Sleep(kSettleMs);
+}
+
+// From the process's start to its end.
+DWORD RunTimeMs(const fw::Handle& process) {
+    FILETIME created, ended, kernel, user;
+    if (!::GetProcessTimes(process.Get(), &created, &ended, &kernel, &user)) return 0;
+    ULARGE_INTEGER from, to;
+    from.LowPart = created.dwLowDateTime, from.HighPart = created.dwHighDateTime;
+    to.LowPart = ended.dwLowDateTime, to.HighPart = ended.dwHighDateTime;
+    return to.QuadPart > from.QuadPart ? static_cast<DWORD>((to.QuadPart - from.QuadPart) / 10000) : 0;
+}
+
 // A tool that has not ended by the bound is ended: it would hold its own
 // file, which the install replaces or puts back.
 bool EndedWithSuccess(const fw::Handle& tool, DWORD boundMs) {
     if (!tool.IsValid()) return false;
     if (::WaitForSingleObject(tool.Get(), boundMs) != WAIT_OBJECT_0) {
+        LogLine(L"The service tool had not ended within its %lu ms: ended", boundMs);
         ::TerminateProcess(tool.Get(), ERROR_TIMEOUT);
         ::WaitForSingleObject(tool.Get(), boundMs);
         return false;
     }
     DWORD code = 1;
-    return ::GetExitCodeProcess(tool.Get(), &code) && code == 0;
+    const bool read = ::GetExitCodeProcess(tool.Get(), &code) != FALSE;
+    LogLine(L"The service tool ended with exit code %lu after %lu ms", code, RunTimeMs(tool));
+    return read && code == 0;
 }
 
 } // namespace
@@ -58,10 +77,16 @@ fw::Handle RunProgram(wchar_t* commandLine, int show) {
     PROCESS_INFORMATION info = {};
     // Normal priority: a real-time child could starve the whole machine.
     ProcessCreator create = createProcess ? createProcess : &::CreateProcessW;
+    // The command line as given: CreateProcessW may change its buffer.
+    LogLine(L"Run: %s", commandLine);
     if (!create(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
                 &startup, &info)) {
+        const DWORD error = ::GetLastError();
+        LogWindowsError(error, L"The program could not be started");
+        ::SetLastError(error);
         return {};
     }
+    LogLine(L"Started as process %lu", info.dwProcessId);
     fw::Handle thread(info.hThread);  // not needed: closed on return
     return fw::Handle(info.hProcess);
 }
@@ -75,9 +100,9 @@ bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args, DWORD b
 
 void StopAndRemoveService(const wchar_t* installDir, DWORD boundMs) {
     RunServiceToolToEnd(installDir, L"-k", boundMs);
-    ::Sleep(kSettleMs);
+    Pause(L"-k");
     RunServiceToolToEnd(installDir, L"-u", boundMs);
-    ::Sleep(kSettleMs);
+    Pause(L"-u");
 }
 
 fw::Handle StartServiceRegistration(const wchar_t* installDir) {
@@ -105,6 +130,8 @@ void CloseRunningApplication(const wchar_t* appName) {
     HWND window = ::FindWindowW(nullptr, appName);
     if (!window) return;
     DWORD_PTR answer = 0;
-    ::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseAnswerMs, &answer);
-    ::Sleep(kSettleMs);
+    LogLine(L"The application's window \"%s\" asked to close", appName);
+    if (!::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseAnswerMs, &answer))
+        LogLine(L"Its window did not answer within %u ms", kCloseAnswerMs);
+    Pause(L"the application's window was asked to close");
 }

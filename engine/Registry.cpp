@@ -1,6 +1,7 @@
 #include "engine/Registry.h"
 
 #include "engine/Messages.h"
+#include "engine/SetupLog.h"
 #include "engine/Platform.h"
 #include "engine/Transaction.h"
 #include "framework/Handle.h"
@@ -58,6 +59,7 @@ void WriteRunValue(const SetupConfig& config) {
                    ComposeCommand(command, program, L"min") &&
                    SetString(run.Get(), config.AppName, command) == ERROR_SUCCESS;
     if (!written) ShowFailure(L"Fail to write the Run registry key!");
+    else LogLine(L"Registry value HKLM\\%s\\%s = \"%s\"", keyPath, config.AppName, command);
 }
 
 struct EntryValue {
@@ -70,7 +72,11 @@ struct EntryValue {
 template <size_t N>
 bool WriteEntryValues(HKEY key, const EntryValue (&values)[N]) {
     for (const EntryValue& value : values) {
-        if (SetString(key, value.name, value.data) == ERROR_SUCCESS || !value.failure) continue;
+        const LONG result = SetString(key, value.name, value.data);
+        if (result == ERROR_SUCCESS) LogLine(L"Registry value %s = \"%s\"", value.name, value.data);
+        else LogWindowsError(static_cast<DWORD>(result), L"Registry value %s could not be written", value.name);
+        if (result == ERROR_SUCCESS || !value.failure) continue;
+        ::SetLastError(static_cast<DWORD>(result));
         ShowFailure(value.failure);
         return false;
     }
@@ -115,7 +121,12 @@ bool WriteUninstallEntry(const SetupConfig& config, const wchar_t* keyPath) {
     wchar_t quietCommand[kCommandChars];
     if (!ComposeCommand(quietCommand, uninstaller, L"delpkg SilentDel")) quietCommand[0] = 0;
     fw::RegKey key;
-    if (key.Create(HKEY_LOCAL_MACHINE, keyPath, KEY_WRITE) != ERROR_SUCCESS) return false;
+    const LONG created = key.Create(HKEY_LOCAL_MACHINE, keyPath, KEY_WRITE);
+    if (created != ERROR_SUCCESS) {
+        LogWindowsError(static_cast<DWORD>(created), L"Registry key HKLM\\%s could not be made", keyPath);
+        return false;
+    }
+    LogLine(L"Registry key HKLM\\%s", keyPath);
     const EntryValue values[] = {
         {L"UninstallString", command, kUninstallStringFailure},
         {L"DisplayName", config.AppName, L"Fail to write the DisplayName registry key!"},
@@ -154,7 +165,9 @@ void WriteEstimatedSize(const SetupConfig& config) {
     if (!UninstallKeyPath(config, keyPath) || key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_SET_VALUE) != ERROR_SUCCESS)
         return;
     // "Programs and Features" shows it; a folder it cannot count shows none.
-    key.SetDword(L"EstimatedSize", FolderKilobytes(config.InstallDir));
+    const DWORD kilobytes = FolderKilobytes(config.InstallDir);
+    key.SetDword(L"EstimatedSize", kilobytes);
+    LogLine(L"Registry value EstimatedSize = %lu (KB)", kilobytes);
 }
 
 DWORD FolderKilobytes(const wchar_t* folder) {
@@ -181,6 +194,7 @@ void RemoveRegistryEntries(const SetupConfig& config) {
     const wchar_t* prefix = RegistryKeyPrefix(IsWow64);
     RemoveUninstallEntry(config, prefix);
     if (!IsNt6) RemoveRunValue(config, prefix);
+    LogLine(L"Registry: the uninstall entry%s removed", IsNt6 ? L"" : L" and the Run value");
 }
 
 bool UninstallEntryExists(const SetupConfig& config) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "engine/Paths.h"
+#include "engine/SetupLog.h"
 #include "framework/RegKey.h"
 
 namespace {
@@ -27,11 +28,15 @@ bool IsHeldFileError(const wchar_t* path, DWORD error) {
 }
 
 bool QueueReplacement(const wchar_t* newCopy, const wchar_t* target) {
-    return ::MoveFileExW(newCopy, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (!::MoveFileExW(newCopy, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) return false;
+    LogLine(L"Restart queue: %s replaces %s", newCopy, target);
+    return true;
 }
 
 bool QueueDeletion(const wchar_t* path) {
-    return ::MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    if (!::MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+    LogLine(L"Restart queue: %s is deleted", path);
+    return true;
 }
 
 DWORD DropOperationsIn(wchar_t* operations, DWORD chars, const wchar_t* folder) {
@@ -65,6 +70,7 @@ void CancelQueuedIn(const wchar_t* folder) {
     operations[read < chars ? read : chars - 1] = L'\0';
     const DWORD left = DropOperationsIn(operations.get(), read + 1 < chars ? read + 1 : chars, folder);
     if (left >= read) return;  // nothing of ours
+    LogLine(L"Restart queue: what was queued in %s is cancelled", folder);
     if (left <= 1) {
         ::RegDeleteValueW(key.Get(), kPendingValue);
         return;

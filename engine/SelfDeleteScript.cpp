@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "engine/InstallFolder.h"
+#include "engine/SetupLog.h"
 #include "framework/Handle.h"
 
 const wchar_t kSelfDeleteScriptName[] = L"KxUninst.bat";
@@ -145,6 +146,9 @@ bool WriteSelfDeleteScript(const SetupConfig& config) {
         !WriteWholeFile(scriptPath, text)) {
         return false;
     }
-    ::ShellExecuteW(nullptr, L"open", scriptPath, nullptr, config.InstallDir, SW_HIDE);
+    const INT_PTR started = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(nullptr, L"open", scriptPath, nullptr, config.InstallDir, SW_HIDE));
+    LogLine(L"Run: %s (%s), which removes the uninstaller's folder and InstallDir once this run has ended",
+            scriptPath, started > 32 ? L"started" : L"could not be started");
     return true;
 }

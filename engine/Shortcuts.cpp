@@ -5,6 +5,7 @@
 #include <wrl/client.h>
 
 #include "engine/Paths.h"
+#include "engine/SetupLog.h"
 #include "framework/ComInit.h"
 
 namespace {
@@ -44,6 +45,11 @@ bool GroupPaths(const wchar_t* groupName, const wchar_t* linkName,
            FormatPath(linkPath, L"%s\\%s.lnk", folder, linkName);
 }
 
+void LogSaved(HRESULT saved, const wchar_t* linkPath, const wchar_t* target, const wchar_t* arguments) {
+    if (SUCCEEDED(saved)) LogLine(L"Shortcut %s to \"%s\" %s", linkPath, target, arguments);
+    else LogWindowsError(static_cast<DWORD>(saved), L"Shortcut %s could not be saved", linkPath);
+}
+
 } // namespace
 
 void CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* linkName) {
@@ -52,13 +58,15 @@ void CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* linkName) {
     wchar_t linkPath[kPathChars];
     if (!MakeLink(targetPath, link) || !DesktopLinkPath(linkName, linkPath)) return;
     if (PathExists(linkPath)) DeleteDesktopShortcut(linkName);
-    link.file->Save(linkPath, TRUE);
+    LogSaved(link.file->Save(linkPath, TRUE), linkPath, targetPath, L"");
 }
 
 int DeleteDesktopShortcut(const wchar_t* linkName) {
     wchar_t linkPath[kPathChars];
     if (!DesktopLinkPath(linkName, linkPath)) return -1;
-    return ::DeleteFileW(linkPath) ? 0 : -1;
+    if (!::DeleteFileW(linkPath)) return -1;
+    LogLine(L"Shortcut %s removed", linkPath);
+    return 0;
 }
 
 void CreateGroupShortcut(const wchar_t* groupName, const wchar_t* targetPath,
@@ -74,14 +82,14 @@ void CreateGroupShortcut(const wchar_t* groupName, const wchar_t* targetPath,
     } else if (PathExists(linkPath)) {
         DeleteGroupShortcut(groupName, linkName, false);
     }
-    link.file->Save(linkPath, TRUE);
+    LogSaved(link.file->Save(linkPath, TRUE), linkPath, targetPath, arguments ? arguments : L"");
 }
 
 void DeleteGroupShortcut(const wchar_t* groupName, const wchar_t* linkName, bool removeFolder) {
     wchar_t folder[kPathChars];
     wchar_t linkPath[kPathChars];
     if (!GroupPaths(groupName, linkName, folder, linkPath)) return;
-    ::DeleteFileW(linkPath);
+    if (::DeleteFileW(linkPath)) LogLine(L"Shortcut %s removed", linkPath);
     // Fails, and keeps the folder, while the user's own files are in it.
     if (removeFolder) ::RemoveDirectoryW(folder);
 }

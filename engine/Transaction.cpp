@@ -9,6 +9,7 @@
 #include "engine/Process.h"
 #include "engine/Registry.h"
 #include "engine/RestartQueue.h"
+#include "engine/SetupLog.h"
 #include "engine/Shortcuts.h"
 #include "framework/Handle.h"
 #include "framework/RegKey.h"
@@ -74,6 +75,8 @@ bool SaveKey(Journal& journal, const wchar_t* path, const wchar_t* value) {
 }
 
 void RestoreKey(const SavedKey& saved) {
+    LogLine(L"Undo: registry %s%s%s put back as it was (%s)", saved.path, saved.value[0] ? L" value " : L"",
+            saved.value, saved.existed ? L"its earlier values" : L"absent before");
     if (!saved.value[0]) ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, saved.path);
     fw::RegKey key;
     if (!saved.existed) {
@@ -102,10 +105,13 @@ void RestoreFile(const SavedPath& saved) {
     Remove(Beside(saved.path, kDiscardSuffix).text);
     const Beside kept(saved.path, kKeptSuffix);
     if (!saved.existed) {
+        if (Exists(saved.path)) LogLine(L"Undo: removed %s, which this run added", saved.path);
         Clear(saved.path);
     } else if (Exists(kept.text)) {
         Clear(saved.path);
-        ::MoveFileExW(kept.text, saved.path, MOVEFILE_REPLACE_EXISTING);
+        const bool back = ::MoveFileExW(kept.text, saved.path, MOVEFILE_REPLACE_EXISTING) != FALSE;
+        if (back) LogLine(L"Undo: put back %s", saved.path);
+        else LogWindowsError(::GetLastError(), L"Undo: could not put back %s", saved.path);
     }
 }
 
@@ -273,23 +279,51 @@ bool WriteJournal(const wchar_t* installDir, const Journal& journal) {
     return ok;
 }
 
-Placement PlaceFile(const wchar_t* source, const wchar_t* target) {
+namespace {
+
+Placement Place(const wchar_t* source, const wchar_t* target, const wchar_t*& how) {
+    how = L"copied straight to its name";
     if (!Exists(target)) return CopyStraight(source, target);
     // The new file is whole before it takes the name: a run cut off here
     // leaves the old file, never half of one (the uninstall entry runs the
     // uninstaller's copy, which puts everything back).
+    how = L"copied beside the old file";
     const Beside newCopy(target, kNewCopySuffix);
     if (!newCopy.text[0] || !::CopyFileW(source, newCopy.text, FALSE)) return Failed(newCopy.text);
     // What is installed must be replaceable and removable: a copy from a CD
     // keeps the medium's read-only attribute.
     MakeWritable(newCopy.text);
+    how = L"swapped in beside the old file, kept under a second name";
     if (SwapIn(newCopy.text, target)) return Placement::InPlace;
+    how = L"moved in after the old file was renamed aside";
     if (KeepAside(target)) return ::MoveFileW(newCopy.text, target) ? Placement::InPlace : Failed(newCopy.text);
     // Held by another program without delete sharing, so that it cannot
     // even be renamed: the new copy waits beside it for the restart.
+    how = L"queued to replace the old file at the restart (held by another program)";
     if (IsHeldFileError(target, ::GetLastError()) && QueueReplacement(newCopy.text, target))
         return Placement::AtRestart;
     return Failed(newCopy.text);
+}
+
+unsigned long long SizeOf(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+} // namespace
+
+Placement PlaceFile(const wchar_t* source, const wchar_t* target) {
+    const wchar_t* how = L"";
+    const Placement placed = Place(source, target, how);
+    if (placed == Placement::Failed) {
+        const DWORD error = ::GetLastError();
+        LogWindowsError(error, L"File %s from %s could not be %s", target, source, how);
+        ::SetLastError(error);
+    } else {
+        LogLine(L"File %s from %s, %I64u bytes, %s", target, source, SizeOf(source), how);
+    }
+    return placed;
 }
 
 bool KeepAside(const wchar_t* path) {
@@ -302,6 +336,7 @@ bool KeepAside(const wchar_t* path) {
 }
 
 void CommitInstall(const wchar_t* installDir, const Journal& journal) {
+    LogLine(L"Commit: the kept files and the journal go");
     // The kept files, and one a recovery found in use (a service still
     // stopping), free by now.
     RemoveOurNames(journal, Leftovers::AfterCommit);
@@ -310,6 +345,7 @@ void CommitInstall(const wchar_t* installDir, const Journal& journal) {
 }
 
 void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService, DWORD toolBoundMs) {
+    LogLine(L"Rollback of the install in %s, from its journal", installDir);
     // No replacement of this run may happen at the next restart.
     CancelQueuedIn(installDir);
     // The service runs the tool's own file, which goes back below.
@@ -321,7 +357,10 @@ void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool tak
         if (!journal.paths[i].folder) RestoreFile(journal.paths[i]);
     }
     for (int i = 0; i < journal.keyCount; ++i) RestoreKey(journal.keys[i]);
-    if (journal.serviceBefore) ServiceToolRun(installDir, L"-i", toolBoundMs);
+    if (journal.serviceBefore) {
+        LogLine(L"Undo: the earlier service registered and started again");
+        ServiceToolRun(installDir, L"-i", toolBoundMs);
+    }
     wchar_t path[kPathChars];
     if (JournalPath(installDir, path)) ::DeleteFileW(path);
     // Folders it made go once empty; one that holds a user's file stays.
@@ -356,9 +395,12 @@ bool RecoverInterruptedInstall(const wchar_t* sourceDir, SetupConfig& config) {
     }
     if (!IsWholeJournal(*journal, read)) {
         // Cut off while it was written: killed before its first change.
+        LogLine(L"Recovery: %s was cut off while it was written (nothing had changed); removed", path);
         ::DeleteFileW(path);
         return false;
     }
+    LogLine(L"Recovery: %s left by a run that was cut off, with %d files and %d registry keys; undoing it", path,
+            journal->pathCount, journal->keyCount);
     RollBackInstall(config.InstallDir, *journal, true, ServiceToolBoundMs(config));
     ReportRollbackEvent(config.AppName, HadInstallation(*journal));
     ReadSetupConfig(sourceDir, config);

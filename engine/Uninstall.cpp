@@ -9,6 +9,7 @@
 #include "engine/Process.h"
 #include "engine/Registry.h"
 #include "engine/RestartQueue.h"
+#include "engine/SetupLog.h"
 #include "engine/Shortcuts.h"
 #include "engine/Transaction.h"
 
@@ -22,10 +23,17 @@ bool DeleteInstalled(const SetupConfig& config, const wchar_t* name, WaitingFile
     if (!FormatPath(path, L"%s\\%s", config.InstallDir, name)) return true;  // never installed there
     // Earlier installs from a CD left their copies read-only.
     MakeWritable(path);
-    if (::DeleteFileW(path)) return true;
+    if (::DeleteFileW(path)) {
+        LogLine(L"Deleted %s", path);
+        return true;
+    }
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-    if (!IsHeldFileError(path, error) || !QueueDeletion(path)) return false;
+    if (!IsHeldFileError(path, error) || !QueueDeletion(path)) {
+        LogWindowsError(error, L"%s could not be deleted", path);
+        ::SetLastError(error);
+        return false;
+    }
     AddWaitingFile(waiting, path);
     return true;
 }

@@ -11,6 +11,7 @@
 
 #include "tests/support/EventChannel.h"
 #include "tests/support/Installation.h"
+#include "tests/support/RunLogs.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -177,8 +178,27 @@ protected:
 };
 
 TEST_F(InstallTest, FirstSilentInstallLaysOutTheProduct) {
+    const test::LogFolder logs(dir_ / L"temp");
     ASSERT_EQ(0, SilentInstall());
     const bool nt6 = test::ExpectedNt6() == 1;
+
+    // Its log, in the temporary folder: every file placed, every value, each
+    // link, the service tool's run and how the run ended.
+    ASSERT_EQ(1u, logs.Logs().size());
+    const std::wstring log = logs.Newest();
+    EXPECT_EQ(nt6 ? 122 : 121, test::Occurrences(log, L" File " + installDir_ + L"\\")) << test::Narrow(log);
+    for (const wchar_t* value : {L"UninstallString", L"DisplayName", L"DisplayIcon", L"Publisher", L"DisplayVersion",
+                                 L"QuietUninstallString", L"InstallLocation", L"EstimatedSize"})
+        EXPECT_EQ(1, test::Occurrences(log, std::wstring(L"Registry value ") + value + L" = ")) << value;
+    EXPECT_EQ(nt6 ? 0 : 1, test::Occurrences(log, L"\\Run\\" + appName_ + L" = "));
+    EXPECT_EQ(1, test::Occurrences(log, L" Shortcut " + desktopLink_ + L" to "));
+    EXPECT_EQ(1, test::Occurrences(log, L" Shortcut " + group_ + L"\\" + appName_ + L".lnk to "));
+    EXPECT_EQ(1, test::Occurrences(log, L" Shortcut " + group_ + L"\\Uninstall.lnk to "));
+    EXPECT_EQ(nt6 ? 1 : 0, test::Occurrences(log, L"Run: \"" + installDir_ + L"\\ArrSvcSetup.exe\" -i\r\n"));
+    EXPECT_EQ(nt6 ? 1 : 0, test::Occurrences(log, L"The service tool ended with exit code 0 after "));
+    EXPECT_NE(std::wstring::npos, log.find(L"Outcome: done; exit code 0; the run took "));
+    EXPECT_EQ(L"\r\n", log.substr(log.size() - 2));
+    EXPECT_EQ(std::wstring::npos, log.find(L"Outcome:", log.find(L"Outcome:") + 1)) << "one end";
 
     for (const wchar_t* name : {L"KXRaidSetup.exe", L"mingwm10.dll", L"setup.ini", L"Uninstall\\setup.exe",
                                 L"Uninstall\\setup.ini"})

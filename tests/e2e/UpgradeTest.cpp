@@ -18,6 +18,7 @@
 #include "engine/Registry.h"
 #include "tests/support/EventChannel.h"
 #include "tests/support/Installation.h"
+#include "tests/support/RunLogs.h"
 #include "tests/support/TestSupport.h"
 
 // An install either ends complete or leaves the machine as it was: each
@@ -337,8 +338,33 @@ TEST_F(UpgradeTest, AnUpgradeThatFillsTheDiskLeavesVersion1WholeAndTheSpaceAsItW
         ::SetEndOfFile(big);
         ::CloseHandle(big);
     }
+    const test::LogFolder logs(dir_ / L"temp");
+    const test::EventChannel events;
     EXPECT_EQ(1, RunSilent(v2));
     EXPECT_EQ(before, StateOf(product));
+    // Its log says which file, which Windows error in words, what was put
+    // back; the failure and closing events name it.
+    const std::wstring log = logs.Newest(), mingw = product.installDir + L"\\mingwm10.dll";
+    const size_t failed = log.find(L" File " + mingw + L" from ");
+    ASSERT_NE(std::wstring::npos, failed) << test::Narrow(log);
+    const std::wstring line = log.substr(failed, log.find(L"\r\n", failed) - failed);
+    const std::wstring error = L": Windows error 112: " + test::ErrorWords(ERROR_DISK_FULL);
+    EXPECT_NE(std::wstring::npos, line.find(L" could not be ")) << test::Narrow(line);
+    ASSERT_GT(line.size(), error.size());
+    EXPECT_EQ(error, line.substr(line.size() - error.size())) << test::Narrow(line);
+    // Every file it had replaced goes back, the uninstaller first placed.
+    const size_t undo = log.find(L"Undo: put back " + product.installDir + L"\\Uninstall\\setup.exe\r\n");
+    EXPECT_LT(failed, undo);
+    EXPECT_NE(std::wstring::npos, undo) << test::Narrow(log.substr(failed));
+    if (test::ExpectedNt6()) {
+        const size_t service = log.find(L"Undo: the earlier service registered and started again");
+        EXPECT_LT(undo, service);
+        EXPECT_NE(std::wstring::npos, log.find(L"The service tool ended with exit code 0", service));
+    }
+    EXPECT_NE(std::wstring::npos, log.find(L"Outcome: failed; exit code 1; "));
+    int named = 0;
+    for (const auto& event : events.Events()) named += event.log == logs.NewestPath();
+    EXPECT_EQ(3, named) << "the failure, the rollback and the closing event";
     ULARGE_INTEGER after = {};
     ASSERT_TRUE(::GetDiskFreeSpaceExW(product.installDir.c_str(), &after, nullptr, nullptr));
     EXPECT_EQ(free.QuadPart, after.QuadPart);
@@ -450,7 +476,14 @@ TEST_F(KilledUpgradeTest, TheNextRunOfVersion2EndsWithVersion2Whole) {
         SCOPED_TRACE(c.name);
         KillUpgradeAt(c.point);
         if (c.setupIniAside) SetUninstallersSetupIniAside();
+        const test::LogFolder logs(dir_ / L"temp");
         EXPECT_EQ(0, RunSilent(v2_));
+        // Its log says what it found and undid before its own work.
+        const std::wstring log = logs.Newest();
+        const size_t found = log.find(L"Recovery: " + product_.Installed(L"avsetup.journal") + L" left by a run");
+        EXPECT_NE(std::wstring::npos, found) << test::Narrow(log);
+        EXPECT_LT(found, log.find(L"Undo: put back " + product_.Installed(L"Uninstall\\setup.exe")));
+        EXPECT_LT(found, log.find(L"Versions: "));
         EXPECT_EQ(Version2Files(), InstalledFiles());
         EXPECT_EQ(L"2.00.00", DisplayVersion(product_));
         if (test::ExpectedNt6()) {
@@ -527,8 +560,13 @@ TEST_F(HeldFileTest, AnUpgradeMeetingAHeldFileFinishesAtTheRestart) {
     Holder holder(mingw);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder.handle);
     const test::EventChannel events;
+    const test::LogFolder logs(dir_ / L"temp");
     EXPECT_EQ(3010, RunSilent(v2_));
     EXPECT_EQ(1, Count(events.Events(), kRestartPending));
+    const std::wstring log = logs.Newest();
+    EXPECT_NE(std::wstring::npos, log.find(L"Restart queue: " + mingw + L".avsetup-new replaces " + mingw + L"\r\n"))
+        << test::Narrow(log);
+    EXPECT_NE(std::wstring::npos, log.find(L"Outcome: done; a restart of the computer completes it; exit code 3010; "));
     EXPECT_EQ(mingw + L"\n", WaitingFilesOf(events.Events()));
     EXPECT_NE(std::wstring::npos, test::PendingFileRenames().find(mingw + L".avsetup-new|!\\??\\" + mingw + L"|"))
         << test::Narrow(test::PendingFileRenames());
@@ -640,7 +678,13 @@ TEST_F(UpgradeTest, OnlyAnOlderMediumIsRefusedAndChangesNothing) {
         AppendBytes(v2_ + L"\\setup.ini", "Version=" + test::Narrow(c.medium) + "\r\n");
         const MachineState before = StateOf(product_);
         const test::EventChannel events;
+        const test::LogFolder logs(dir_ / (L"temp " + std::wstring(c.installed)));
         EXPECT_EQ(c.exitCode, RunSilent(v2_));
+        const std::wstring log = logs.Newest();
+        EXPECT_NE(std::wstring::npos, log.find(std::wstring(L"Versions: ") + c.installed + L" installed, the medium's " +
+                                               c.medium + L": "))
+            << test::Narrow(log);
+        EXPECT_NE(std::wstring::npos, log.find(L"; exit code " + std::to_wstring(c.exitCode) + L"; "));
         if (c.exitCode == 1638) {
             EXPECT_EQ(before, StateOf(product_));
             EXPECT_EQ(1, Count(events.Events(), kNewerInstalled));

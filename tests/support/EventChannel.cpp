@@ -94,6 +94,15 @@ std::vector<ReportedEvent> EventChannel::Events() const {
             events.back().strings.push_back(UnquoteDebugString(line));
         }
     }
+    // Every event of ours ends with the log's path: kept apart from its
+    // facts.
+    for (ReportedEvent& event : events) {
+        const DWORD code = event.id & 0xFFFF;  // without the severity bits
+        if (code >= 1 && code <= 8 && !event.strings.empty()) {
+            event.log = event.strings.back();
+            event.strings.pop_back();
+        }
+    }
     return events;
 }
 

@@ -11,6 +11,9 @@ struct ReportedEvent {
     DWORD id = 0;
     WORD type = 0;
     std::vector<std::wstring> strings;
+    // The run log's path, which every event of ours (ids 1 to 8) ends
+    // with; not among `strings`.
+    std::wstring log;
 };
 
 // The events reported from now on, as Wine prints them into the file that

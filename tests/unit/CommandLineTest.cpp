@@ -50,7 +50,36 @@ INSTANTIATE_TEST_SUITE_P(
         ModeCase{{L"--delpkg"}, RunMode::InstallWizard},
         ModeCase{{L"delpkgx"}, RunMode::InstallWizard},
         ModeCase{{L"-"}, RunMode::InstallWizard}, ModeCase{{L""}, RunMode::InstallWizard},
-        ModeCase{{L"ss"}, RunMode::InstallWizard}, ModeCase{{}, RunMode::InstallWizard}));
+        ModeCase{{L"ss"}, RunMode::InstallWizard}, ModeCase{{}, RunMode::InstallWizard},
+        ModeCase{{L"s", L"/log=C:\\x.log"}, RunMode::SilentInstall},
+        ModeCase{{L"/log=C:\\x.log"}, RunMode::InstallWizard},
+        ModeCase{{L"delpkg", L"SilentDel", L"-LOG=x"}, RunMode::SilentUninstall}));
+
+// The word log= names the log's file, written /log=, -log= or log=, in any
+// case; only the first four letters are the word.
+TEST(SetupCommandLineTest, TheLogWordNamesTheLogsFile) {
+    const struct {
+        std::vector<std::wstring> args;
+        bool given;
+        std::wstring path;
+    } cases[] = {
+        {{L"s", L"/log=C:\\Logs\\av.log"}, true, L"C:\\Logs\\av.log"},
+        {{L"-LOG=C:\\a b\\c.log", L"s"}, true, L"C:\\a b\\c.log"},
+        {{L"Log=rel.log"}, true, L"rel.log"},
+        {{L"/log="}, true, L""},
+        {{L"/logfile=x"}, false, L""},
+        {{L"/log"}, false, L""},
+        {{L"s"}, false, L""},
+    };
+    for (const auto& c : cases) {
+        Parsed p(c.args);
+        EXPECT_EQ(c.given, p.line.logGiven) << c.args[0].size();
+        EXPECT_EQ(c.path, p.line.logPath);
+    }
+    // Longer than any path: kept long, so that it is refused as too long.
+    Parsed longOne({L"/log=C:\\" + std::wstring(2000, L'a')});
+    EXPECT_GE(std::wstring(longOne.line.logPath).size(), 260u);
+}
 
 TEST(SetupCommandLineTest, StoresSwitchesWithOneDash) {
     Parsed p({L"/s", L"-delpkg", L"plain", L"-"});
