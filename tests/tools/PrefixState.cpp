@@ -27,6 +27,14 @@ void Print(const std::wstring& kind, const std::wstring& value) {
                 nullptr);
 }
 
+// The logs that every run of setup.exe keeps in the temporary folder by
+// design (the ten newest of them): not something a test left behind.
+bool IsRunLog(const std::wstring& kind, const std::wstring& name) {
+    auto starts = [&](const wchar_t* start) { return name.compare(0, ::lstrlenW(start), start) == 0; };
+    return kind == L"temp" && (starts(L"Arrayvane Setup ") || starts(L"Arrayvane Uninstall ")) &&
+           name.size() > 4 && name.compare(name.size() - 4, 4, L".log") == 0;
+}
+
 void PrintFolder(const std::wstring& kind, const std::wstring& folder) {
     if (folder.empty()) return;
     WIN32_FIND_DATAW data;
@@ -34,7 +42,7 @@ void PrintFolder(const std::wstring& kind, const std::wstring& folder) {
     if (find == INVALID_HANDLE_VALUE) return;
     do {
         std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") Print(kind, folder + L"\\" + name);
+        if (name != L"." && name != L".." && !IsRunLog(kind, name)) Print(kind, folder + L"\\" + name);
     } while (::FindNextFileW(find, &data));
     ::FindClose(find);
 }
