@@ -132,6 +132,7 @@ bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& 
     RegisterEventLogSource(config);
     wchar_t applicationPath[kPathChars];
     if (!FormatPath(applicationPath, L"%s\\%s", config.InstallDir, config.APPFileName)) return false;
+    FlushRunLog();
     fw::Handle tool;
     if (IsNt6) {
         tool = StartServiceRegistration(config.InstallDir);
@@ -177,6 +178,8 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
     }
     LogLine(L"Journal written in %s: %d files and folders, %d registry keys", config.InstallDir, before.pathCount,
             before.keyCount);
+    // On disk before the first change: a run cut off later leaves this much.
+    FlushRunLog();
     if (before.serviceBefore) StopAndRemoveService(config.InstallDir, ServiceToolBoundMs(config));
     CloseRunningApplication(config.AppName);
 

@@ -33,6 +33,17 @@ bool IsOurLogName(const wchar_t* name) {
            EndsWith(name, kLogExtension);
 }
 
+bool StartsLikeOurLog(const char* bytes, int count) {
+    static const char kShape[] = "\xEF\xBB\xBF" "9999-99-99 99:99:99.999 ";
+    const int length = static_cast<int>(sizeof kShape) - 1;
+    if (count < length) return false;
+    for (int i = 0; i < length; ++i) {
+        const bool digit = bytes[i] >= '0' && bytes[i] <= '9';
+        if (kShape[i] == '9' ? !digit : bytes[i] != kShape[i]) return false;
+    }
+    return true;
+}
+
 int FormatLogLine(char* out, int room, const SYSTEMTIME& time, const wchar_t* text) {
     wchar_t stamp[32];
     if (room < 64 || !FormatPath(stamp, L"%04u-%02u-%02u %02u:%02u:%02u.%03u ", time.wYear, time.wMonth,

@@ -15,6 +15,10 @@ bool ComposeLogName(wchar_t (&out)[kPathChars], const wchar_t* folder, bool unin
 // True for a file name that ComposeLogName gives, in any folder.
 bool IsOurLogName(const wchar_t* name);
 
+// True for the first bytes of a log of ours: the byte-order mark, then a
+// line's time ("2026-12-10 10:11:12.345 ").
+bool StartsLikeOurLog(const char* bytes, int count);
+
 // One line in UTF-8: "2026-12-10 10:11:12.345 <text>" and CR LF. Returns
 // the bytes written into `out`, the text cut where `room` ends.
 int FormatLogLine(char* out, int room, const SYSTEMTIME& time, const wchar_t* text);

@@ -116,6 +116,17 @@ bool OpenChosen(const wchar_t* path) {
     return true;
 }
 
+// A log of ours by its content too: where a link is not told apart from a
+// plain file (Wine), what it names is never deleted unless it is one.
+bool HoldsOurLog(const wchar_t* path) {
+    fw::Handle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    char start[32];
+    DWORD read = 0;
+    return file.IsValid() && ::ReadFile(file.Get(), start, sizeof start, &read, nullptr) &&
+           StartsLikeOurLog(start, static_cast<int>(read));
+}
+
 // Ours go beyond the ten newest: plain files only, never a link or a
 // folder, nor anything of another program.
 void RemoveOldLogs(const wchar_t* folder) {
@@ -134,15 +145,19 @@ void RemoveOldLogs(const wchar_t* folder) {
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-            if ((data.dwFileAttributes & notPlain) || !IsOurLogName(data.cFileName)) continue;
+            wchar_t path[kPathChars];
+            if ((data.dwFileAttributes & notPlain) || !IsOurLogName(data.cFileName) ||
+                !FormatPath(path, L"%s%s", folder, data.cFileName) || ::lstrcmpiW(path, runLog.path) == 0 ||
+                !HoldsOurLog(path))
+                continue;
             found[count].written = data.ftLastWriteTime;
             CopyText(found[count].name, MAX_PATH, data.cFileName);
             ++count;
         } while (count < 256 && ::FindNextFileW(search, &data));
         ::FindClose(search);
     }
-    // The oldest first out, until ten are left.
-    for (int left = count; left > kKeptLogs; --left) {
+    // The oldest first out, until nine are left beside this run's.
+    for (int left = count; left > kKeptLogs - 1; --left) {
         int oldest = -1;
         for (int i = 0; i < count; ++i) {
             if (found[i].name[0] &&

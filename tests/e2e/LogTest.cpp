@@ -22,6 +22,7 @@ protected:
         medium_ = dir_ / L"medium";
         test::CopyTree(test::MediumDir(), medium_);
     }
+    void TearDown() override { test::DeleteCompatMarksContaining(dir_.Path()); }
 
     // A silent install of a product of its own with `words` after "s"; its
     // exit code. The product is gone again afterwards.
@@ -98,7 +99,7 @@ TEST_F(LogTest, TheDefaultPlaceKeepsOurTenNewestAndNothingElseOfOthers) {
     const test::LogFolder logs(dir_ / L"temp");
     for (int i = 0; i < 10; ++i) {
         const std::wstring name = logs.Path() + L"\\Arrayvane Setup 2020-01-01 0000" + std::to_wstring(10 + i) + L".log";
-        test::WriteTextFile(name, "old");
+        test::WriteTextFile(name, "\xEF\xBB\xBF" "2020-01-01 00:00:" + std::to_string(10 + i) + ".000 Arrayvane 1.00.00\r\n");
         // Older the lower its number.
         HANDLE file = ::CreateFileW(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         FILETIME written = {static_cast<DWORD>(i) * 10000000u, 0x01D5C000u};
@@ -108,7 +109,20 @@ TEST_F(LogTest, TheDefaultPlaceKeepsOurTenNewestAndNothingElseOfOthers) {
     const std::vector<std::wstring> before = logs.Logs();
     const std::wstring other = logs.Path() + L"\\Another Setup 2020-01-01 000000.log";
     test::WriteTextFile(other, "theirs");
+    // A link under our name, older than all, to someone else's file: the
+    // clean-up takes it for the oldest log, and must not delete that file.
+    const std::wstring precious = dir_ / L"precious.dll", link = logs.Path() + L"\\Arrayvane Setup 2019-01-01 000000.log";
+    test::WriteTextFile(precious, "precious");
+    {
+        HANDLE file = ::CreateFileW(precious.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        FILETIME written = {0, 0x01D4C000u};
+        ::SetFileTime(file, nullptr, nullptr, &written);
+        ::CloseHandle(file);
+    }
+    ASSERT_TRUE(test::MakeSymbolicLink(link, precious));
     ASSERT_EQ(0, Install(L""));
+    EXPECT_EQ("precious", test::Narrow(Text(precious)));
+    EXPECT_TRUE(test::RemoveSymbolicLink(link));
     const std::vector<std::wstring> after = logs.Logs();
     ASSERT_EQ(10u, after.size());
     EXPECT_EQ(std::vector<std::wstring>(before.begin() + 1, before.end()),
@@ -153,6 +167,7 @@ TEST_F(LogTest, ANameTakenAlreadyIsNeverWrittenTheNextOneIs) {
     const std::wstring newest = logs.NewestPath();
     for (const std::wstring& t : taken) EXPECT_NE(t, newest);
     EXPECT_NE(std::wstring::npos, Text(newest).find(L": silent install\r\n")) << test::Narrow(newest);
+    for (size_t i = 1; i < taken.size(); i += 2) EXPECT_TRUE(test::RemoveSymbolicLink(taken[i]));
 }
 
 } // namespace

@@ -73,29 +73,49 @@ std::wstring ErrorWords(DWORD error) {
     return text;
 }
 
-bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target) {
-    using CreateLink = BOOLEAN(WINAPI*)(const wchar_t*, const wchar_t*, DWORD);
-    using UnixName = char*(CDECL*)(const wchar_t*);
+namespace {
+
+using UnixName = char*(CDECL*)(const wchar_t*);
+
+// The file's path on the host, where Wine has one.
+std::string HostPath(const std::wstring& path) {
     HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    auto create = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(::GetProcAddress(kernel, "CreateSymbolicLinkW")));
-    // Wine 8 answers success without making the link.
-    if (create && create(link.c_str(), target.c_str(), 0) && FileExists(link)) return true;
     auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(::GetProcAddress(kernel, "wine_get_unix_file_name")));
-    if (!unixName) return false;
-    char* from = unixName(target.c_str());
-    // The link's folder exists; its own name does not yet.
-    const std::wstring folder = link.substr(0, link.rfind(L'\\'));
-    char* in = unixName(folder.c_str());
-    if (!from || !in) return false;
-    std::string command = std::string("/bin/ln -s '") + from + "' '" + in + "/" +
-                          Narrow(link.substr(link.rfind(L'\\') + 1)) + "'";
-    ::HeapFree(::GetProcessHeap(), 0, from);
-    ::HeapFree(::GetProcessHeap(), 0, in);
-    std::wstring wide(command.begin(), command.end());
-    // Wine starts a host program without a process to wait for: its link
-    // is awaited instead.
-    Process ln(L"Z:\\bin\\sh -c \"" + wide + L"\"");
-    return WaitFor([&] { return FileExists(link); }, 20000);
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name) return "";
+    std::string text = name;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return text;
+}
+
+// Runs a host shell command and waits for the file it makes last: Wine
+// starts a host program without a process to wait for.
+bool OnHost(const std::string& command, const std::wstring& done) {
+    const std::string marker = HostPath(done);
+    if (marker.empty()) return false;
+    const std::string line = command + " && touch '" + marker + "'";
+    Process shell(L"Z:\\bin\\sh -c \"" + std::wstring(line.begin(), line.end()) + L"\"");
+    const bool finished = WaitFor([&] { return FileExists(done); }, 20000);
+    ::DeleteFileW(done.c_str());
+    return finished;
+}
+
+std::string InFolder(const std::wstring& path) {
+    const size_t slash = path.rfind(L'\\');
+    return HostPath(path.substr(0, slash)) + "/" + Narrow(path.substr(slash + 1));
+}
+
+} // namespace
+
+bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target) {
+    const std::string from = HostPath(target);
+    return !from.empty() && OnHost("ln -s '" + from + "' '" + InFolder(link) + "'", target + L".linked") &&
+           FileExists(link);
+}
+
+bool RemoveSymbolicLink(const std::wstring& link) {
+    // Wine's DeleteFileW would delete the file the link names instead.
+    return OnHost("rm -f '" + InFolder(link) + "'", link + L".removed");
 }
 
 int Occurrences(const std::wstring& text, const std::wstring& needle) {

@@ -31,9 +31,11 @@ std::wstring ReadRunLog(const std::wstring& path);
 // Windows' own words for an error, as the log writes them.
 std::wstring ErrorWords(DWORD error);
 
-// A symbolic link at `link` to the file `target`: Windows' own where Wine
-// has it, else the host's ln on the files' Unix paths.
+// A symbolic link at `link` to the file `target`, made and removed on the
+// host (Wine 8 makes none, and its DeleteFileW on a link deletes what the
+// link names).
 bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target);
+bool RemoveSymbolicLink(const std::wstring& link);
 
 // How often `needle` stands in `text`.
 int Occurrences(const std::wstring& text, const std::wstring& needle);

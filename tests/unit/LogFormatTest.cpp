@@ -60,4 +60,18 @@ TEST(LogFormatTest, ALineIsItsTimeThenItsTextInUtf8) {
     EXPECT_EQ("\r\n", std::string(out + n - 2, 2));
 }
 
+// What the clean-up takes for a log of ours: what FormatLogLine writes
+// after the byte-order mark, and nothing else.
+TEST(LogFormatTest, OnlyOurLinesStartOurLogs) {
+    char line[128] = "\xEF\xBB\xBF";
+    const int n = FormatLogLine(line + 3, sizeof line - 3, At(2026, 1, 2, 3, 4, 5, 6), L"x") + 3;
+    EXPECT_TRUE(StartsLikeOurLog(line, n));
+    EXPECT_FALSE(StartsLikeOurLog(line + 3, n - 3)) << "no byte-order mark";
+    EXPECT_FALSE(StartsLikeOurLog(line, 20)) << "cut short";
+    EXPECT_FALSE(StartsLikeOurLog("MZ\x90\x00\x03\x00\x00\x00\x04\x00\x00\x00\xFF\xFF\x00\x00\xB8\x00\x00\x00\x00\x00\x00\x00"
+                                  "\x40\x00\x00\x00\x00\x00\x00\x00", 32)) << "a program";
+    line[9] = 'x';
+    EXPECT_FALSE(StartsLikeOurLog(line, n)) << "not a date";
+}
+
 } // namespace
