@@ -58,6 +58,8 @@ void LogRunHeader(const SetupConfig& config, RunMode mode) {
     if (!::GetUserNameW(user, &chars)) CopyText(user, 257, L"(not known)");
     LogLine(L"User: %s%s", user, Elevation());
     LogLine(L"InstallDir: %s", config.InstallDir[0] ? config.InstallDir : L"(none: the folder name is unsafe)");
+    // The wizard logs the module it loads; a silent run shows no texts.
+    if (IsSilentRun(mode)) LogLine(L"Language module: none");
 }
 
 const wchar_t* OutcomeOfExitCode(DWORD exitCode) {
