@@ -91,10 +91,14 @@ bool RegisterEventLogSource(const SetupConfig& config) {
     }
     // REG_SZ, not REG_EXPAND_SZ: a "%" in the folder's name is not a variable.
     const DWORD bytes = static_cast<DWORD>((::lstrlenW(messageFile) + 1) * sizeof(wchar_t));
-    return ::RegSetValueExW(key.Get(), L"EventMessageFile", 0, REG_SZ, reinterpret_cast<const BYTE*>(messageFile),
-                            bytes) == ERROR_SUCCESS &&
-           key.SetDword(L"TypesSupported",
-                        EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE) == ERROR_SUCCESS;
+    const bool written =
+        ::RegSetValueExW(key.Get(), L"EventMessageFile", 0, REG_SZ, reinterpret_cast<const BYTE*>(messageFile),
+                         bytes) == ERROR_SUCCESS &&
+        key.SetDword(L"TypesSupported",
+                     EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE) == ERROR_SUCCESS;
+    LogLine(L"Registry key HKLM\\%s: EventMessageFile = \"%s\", TypesSupported = 7%s", kEventSourceKey, messageFile,
+            written ? L"" : L" (not written)");
+    return written;
 }
 
 void RemoveEventLogSource(const SetupConfig& config) {

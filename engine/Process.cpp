@@ -115,6 +115,9 @@ void AwaitServiceTool(const fw::Handle& tool, DWORD boundMs) { EndedWithSuccess(
 
 bool FinishServiceRegistration(const fw::Handle& tool, DWORD boundMs) {
     if (EndedWithSuccess(tool, boundMs)) return true;
+    // Its exit code, or its end at the bound, is logged: no Windows error
+    // of an earlier step belongs with the failure.
+    ::SetLastError(ERROR_SUCCESS);
     ShowFailure(kServiceFailure);
     return false;
 }
