@@ -303,7 +303,7 @@ TEST_F(UpgradeTest, AnUpgradeThatFailsAtAnyStepLeavesVersion1WholeWithItsService
     }
     // Every file byte for byte, every value, the links, the service
     // running again, and nothing of the transaction left.
-    ExpectEachFaultLeaves(before, kRestored, 5);
+    ExpectEachFaultLeaves(before, kRestored, 8);
 }
 
 TEST_F(UpgradeTest, AFirstInstallThatFailsAtAnyStepLeavesNothing) {

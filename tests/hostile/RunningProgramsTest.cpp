@@ -12,7 +12,7 @@ namespace hostile {
 namespace {
 
 // Seconds; long enough for the tool's quick commands even under emulation.
-constexpr int kShortToolTimeout = 5;
+constexpr int kShortToolTimeout = 8;
 
 class ReinstallTest : public HostileTest {
 protected:
