@@ -87,6 +87,13 @@ INT_PTR WizardDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN: return OnLButtonDown(lParam);
     case fw::kDpiChangedMessage: return OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case DM_GETDEFID: return OnGetDefId();
+    // The dialog puts back the control that had the focus when it lost
+    // activation; a page shown meanwhile (a "Fail" box over the progress
+    // page, then the failed page) may have hidden it.
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) ::PostMessageW(Hwnd(), kCheckFocusMessage, 0, 0);
+        break;
+    case kCheckFocusMessage: return OnActivated(), TRUE;
     // The dialog itself gets the focus when a focused control is hidden, or
     // on activation with nothing to restore: the page's default button takes it.
     case WM_SETFOCUS:
@@ -305,6 +312,11 @@ void WizardDialog::FocusDefault() {
     else
         ::SetFocus(target = Hwnd());
     ::NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void WizardDialog::OnActivated() {
+    HWND focus = ::GetFocus();
+    if (!focus || (focus != Hwnd() && (::GetParent(focus) != Hwnd() || !Usable(focus)))) FocusDefault();
 }
 
 // Disables or hides a control of the page just left; the focus leaves it

@@ -29,6 +29,10 @@ public:
     SetupOutcome Outcome() const { return outcome_; }
 
 protected:
+    // Posted to itself once it is active again, after the dialog's own
+    // handling has put back the focus it saved.
+    static constexpr UINT kCheckFocusMessage = WM_USER + 101;
+
     INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     virtual void BindControls();
     BOOL OnInitDialog() override;
@@ -66,6 +70,7 @@ private:
     INT_PTR OnGetDefId();
     HWND DefaultButton() const;
     void FocusDefault();
+    void OnActivated();
     void Withdraw(HWND control, bool hide);
     std::wstring Text(UINT id, int chars = 1024) const;
     void ShowNewerInstalledBox() const;
