@@ -62,8 +62,15 @@ void AppendLine(const wchar_t* text) {
     Append(line, FormatLogLine(line, sizeof line, now, text));
 }
 
+// No file before OpenRunLog (a test that calls the engine itself), nor
+// where none could be opened.
+bool HasFile() { return runLog.file && runLog.file != INVALID_HANDLE_VALUE; }
+
 void WriteGathered() {
-    if (runLog.file == INVALID_HANDLE_VALUE || runLog.used == 0) return;
+    if (!HasFile() || runLog.used == 0) {
+        runLog.used = 0;
+        return;
+    }
     DWORD written = 0;
     ::WriteFile(runLog.file, runLog.buffer, static_cast<DWORD>(runLog.used), &written, nullptr);
     runLog.used = 0;
@@ -251,7 +258,7 @@ void CloseRunLog(const wchar_t* outcome, DWORD exitCode) {
             ::GetTickCount() - runLog.startTicks);
     Locked locked;
     WriteGathered();
-    if (runLog.file != INVALID_HANDLE_VALUE) ::CloseHandle(runLog.file);
+    if (HasFile()) ::CloseHandle(runLog.file);
     runLog.file = INVALID_HANDLE_VALUE;
 }
 
