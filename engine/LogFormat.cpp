@@ -12,11 +12,6 @@ bool StartsWith(const wchar_t* text, const wchar_t* start) {
            ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, text, length, start, length) == CSTR_EQUAL;
 }
 
-bool EndsWith(const wchar_t* text, const wchar_t* end) {
-    const int length = ::lstrlenW(text), endLength = ::lstrlenW(end);
-    return length >= endLength && ::lstrcmpiW(text + length - endLength, end) == 0;
-}
-
 } // namespace
 
 bool ComposeLogName(wchar_t (&out)[kPathChars], const wchar_t* folder, bool uninstall, const SYSTEMTIME& time,
@@ -30,7 +25,7 @@ bool ComposeLogName(wchar_t (&out)[kPathChars], const wchar_t* folder, bool unin
 
 bool IsOurLogName(const wchar_t* name) {
     return (StartsWith(name, kInstallLogStem) || StartsWith(name, kUninstallLogStem)) &&
-           EndsWith(name, kLogExtension);
+           EndsWithIgnoringCase(name, kLogExtension);
 }
 
 bool StartsLikeOurLog(const char* bytes, int count) {

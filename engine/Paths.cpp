@@ -74,6 +74,11 @@ bool LooksLikeShortName(const wchar_t* name) {
 
 } // namespace
 
+bool EndsWithIgnoringCase(const wchar_t* text, const wchar_t* end) {
+    const int length = ::lstrlenW(text), endLength = ::lstrlenW(end);
+    return length >= endLength && ::lstrcmpiW(text + length - endLength, end) == 0;
+}
+
 bool NamesDevice(const wchar_t* path) {
     if (path[0] == L'\\' && path[1] == L'\\' && path[2] == L'.' && path[3] == L'\\') return true;
     const wchar_t* name = path;

@@ -28,6 +28,9 @@ void GetDirectoryPart(const wchar_t* path, wchar_t* out);
 // folder, name a device or another folder, or break a quoted command line.
 bool IsPlainName(const wchar_t* name);
 
+// True when `text` ends with `end`, in any case.
+bool EndsWithIgnoringCase(const wchar_t* text, const wchar_t* end);
+
 // True when the path's last name is a device's (CON, NUL, COM1, ...), or the
 // path is a device's own ("\\.\...").
 bool NamesDevice(const wchar_t* path);

@@ -22,11 +22,6 @@ namespace {
 
 const wchar_t kJournalName[] = L"avsetup.journal";
 
-bool EndsWith(const wchar_t* text, const wchar_t* end) {
-    const int length = ::lstrlenW(text), endLength = ::lstrlenW(end);
-    return length >= endLength && ::lstrcmpiW(text + length - endLength, end) == 0;
-}
-
 // `path` with one of our suffixes; empty when it does not fit, which names
 // no file.
 struct Beside {
@@ -132,7 +127,7 @@ enum class Leftovers { All, AfterCommit };
 // A kept file still in use (a program that was running from it) goes at the
 // next restart; the new file is in place already, so nothing waits for it.
 void RemoveOurName(const wchar_t* path, Leftovers which) {
-    if (which == Leftovers::AfterCommit && EndsWith(path, kNewCopySuffix)) return;
+    if (which == Leftovers::AfterCommit && EndsWithIgnoringCase(path, kNewCopySuffix)) return;
     if (!Exists(path) || Remove(path)) return;
     if (which == Leftovers::AfterCommit && IsHeldFileError(path, ::GetLastError())) QueueDeletion(path);
 }
@@ -230,7 +225,7 @@ Placement CopyStraight(const wchar_t* source, const wchar_t* target) {
 } // namespace
 
 bool IsTransactionName(const wchar_t* name) {
-    return EndsWith(name, kNewCopySuffix) || EndsWith(name, kKeptSuffix) || EndsWith(name, kDiscardSuffix) ||
+    return EndsWithIgnoringCase(name, kNewCopySuffix) || EndsWithIgnoringCase(name, kKeptSuffix) || EndsWithIgnoringCase(name, kDiscardSuffix) ||
            ::lstrcmpiW(name, kJournalName) == 0;
 }
 
