@@ -14,6 +14,7 @@
 #include "engine/Messages.h"
 #include "engine/Outcome.h"
 #include "engine/Platform.h"
+#include "engine/Restart.h"
 #include "engine/SelfDeleteScript.h"
 #include "engine/SetupLog.h"
 #include "engine/Transaction.h"
@@ -125,7 +126,24 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     uninstallRan_ = wizard.UninstallProcedureRan();
     procedureFailed_ = wizard.ProcedureFailed();
     SetExitCode(ExitCodeOf(wizard.Outcome()));
+    restartChosen_ = result == IDOK && wizard.RestartChosen();
     if (result == IDOK && LaunchAfterFinish == 1) LaunchApplication(sourceDir, nullptr);
+}
+
+// Last, once the self-delete script runs and the run's event is reported:
+// the restart ends this process too. A refusal leaves the run as it was,
+// still awaiting its restart (3010).
+void SetupApp::RestartWindows() {
+    LogLine(L"Restart: the user chose to restart now; asking Windows");
+    FlushRunLog();
+    const DWORD error = RequestRestart();
+    if (!error) return;
+    LogWindowsError(error, L"Restart: Windows refused it");
+    wchar_t words[512];
+    WindowsErrorText(error, words, 512);
+    wchar_t text[640];
+    ::wsprintfW(text, L"Windows did not restart the computer: %s", words);
+    ShowFailureBox(text);
 }
 
 int SetupApp::ExitInstance() {
@@ -141,6 +159,7 @@ int SetupApp::ExitInstance() {
     const int exitCode = WinApp::ExitInstance();
     ReportRunEndEvent(config_.AppName, config_.Version, UninstallMode == 1, IsSilentRun(mode_),
                       static_cast<DWORD>(exitCode));
+    if (restartChosen_) RestartWindows();
     CloseRunLog(OutcomeOfExitCode(static_cast<DWORD>(exitCode)), static_cast<DWORD>(exitCode));
     return exitCode;
 }

@@ -17,6 +17,7 @@ protected:
 
 private:
     void RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath);
+    void RestartWindows();
 
     SingleInstance mutex_;
     SetupConfig config_;
@@ -27,6 +28,8 @@ private:
     bool uninstallRan_ = false;
     // Set when this run's procedure reported a failure.
     bool procedureFailed_ = false;
+    // The wizard's user chose the restart that completes the procedure.
+    bool restartChosen_ = false;
 };
 
 // Lower-cases the letters A to Z in place, leaving every other character.

@@ -7,7 +7,7 @@ import re
 import sys
 from pathlib import Path
 
-IDS = range(1, 25)
+IDS = range(1, 26)
 # The text formatted with the installed version: exactly one %s, no other %.
 FORMATTED = 24
 HEADER = re.compile(r"^\[([A-Z]{3}) (0x[0-9A-Fa-f]{4})\]\s*(.*)$")
@@ -38,7 +38,7 @@ def read_table(table):
         texts = sections[-1]["texts"]
         string_id, text = int(entry.group(1)), (entry.group(2) or "").strip()
         if string_id not in IDS:
-            fail(table, number, f"id {string_id} is not one of 1 to 24")
+            fail(table, number, f"id {string_id} is not one of 1 to 25")
         if string_id in texts:
             fail(table, number, f"id {string_id} appears twice")
         if not text:

@@ -236,6 +236,7 @@ void WizardDialog::OnOK() {
     // The worker must not be cut off in the middle of its procedure.
     if (page_ == WizardPage::Progress) return;
     if (InstallFinished == 1) LaunchAfterFinish = launchBox_.GetCheckState() != 0 ? 1 : 0;
+    restartChosen_ = restartOffered_ && launchBox_.GetCheckState() != 0;
     End(IDOK);
 }
 
@@ -274,6 +275,14 @@ void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
         Show(progressBar_, false);
         Show(launchBox_.Hwnd(), true);
         launchBox_.SetCheckState(1);
+    }
+    // Unticked: a user who reads nothing loses no unsaved work.
+    if (effect.offerRestart) {
+        restartOffered_ = true;
+        Show(progressBar_, false);
+        ::SetWindowTextW(launchBox_.Hwnd(), Text(25).c_str());
+        launchBox_.SetCheckState(0);
+        Show(launchBox_.Hwnd(), true);
     }
     upperText_.SetCaption(Text(effect.upperText));
     lowerText_.SetCaption(Text(effect.lowerText));

@@ -27,6 +27,9 @@ public:
     bool ProcedureFailed() const { return !Succeeded(outcome_); }
     // How the procedure ended: Done until the worker reports.
     SetupOutcome Outcome() const { return outcome_; }
+    // True when the finished page offered the restart that completes the
+    // procedure and Finish was clicked with its box ticked.
+    bool RestartChosen() const { return restartChosen_; }
 
 protected:
     // Posted to itself once it is active again, after the dialog's own
@@ -111,6 +114,9 @@ private:
     bool workerStarted_ = false;
     bool uninstallRan_ = false;
     SetupOutcome outcome_ = SetupOutcome::Done;
+    // The launch box's place holds the restart box instead.
+    bool restartOffered_ = false;
+    bool restartChosen_ = false;
 };
 
 // The window title: AppName and the mode's suffix; empty for an empty name.

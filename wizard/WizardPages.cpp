@@ -26,8 +26,10 @@ NoticeEffect End(bool install, LPARAM success) {
         effect.installFinished = install;
         effect.upperText = install ? 7 : 15;
     } else if (outcome == SetupOutcome::DoneAfterRestart) {
-        // Old files are still in place: nothing to launch before the restart.
+        // Old files are still in place: nothing to launch before the
+        // restart, which the user may choose to have now.
         effect.barFull = true;
+        effect.offerRestart = true;
         effect.upperText = install ? 22 : 23;
     } else {
         effect.upperText = install ? 9 : 14;

@@ -11,6 +11,7 @@ struct NoticeEffect {
     bool stopTimer = false;
     bool barFull = false;        // the bar jumps to 100
     bool installFinished = false;  // bar hidden, launch box shown and ticked
+    bool offerRestart = false;   // bar hidden, the box shown as "Restart now", not ticked
     bool endPage = false;        // action hidden, Cancel off, close on, finish shown
     UINT upperText = 0;          // string ids
     UINT lowerText = 0;

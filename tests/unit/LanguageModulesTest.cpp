@@ -22,8 +22,8 @@ const std::map<std::wstring, LANGID> kLanguages = {
     {L"setupESN.dll", 0x0C0A}, {L"setupSVE.dll", 0x041D}, {L"setupNLD.dll", 0x0413},
     {L"setupPTB.dll", 0x0416}};
 
-// The program's own Traditional Chinese texts, ids 1 to 24.
-const wchar_t* const kTraditionalChinese[24] = {
+// The program's own Traditional Chinese texts, ids 1 to 25.
+const wchar_t* const kTraditionalChinese[25] = {
     L"安裝", L"取消", L"完成",
     L"按一下「安裝」以開始安裝。按一下「取消」結束安裝精靈。",
     L"精靈已準備就緒，可以開始安裝了。",
@@ -40,7 +40,8 @@ const wchar_t* const kTraditionalChinese[24] = {
     L"關閉",
     L"安裝已完成。請重新啟動電腦以完成安裝。",
     L"移除已完成。請重新啟動電腦以完成移除。",
-    L"已安裝較新的版本 %s。若要安裝此舊版本，請先解除安裝此程式。"};
+    L"已安裝較新的版本 %s。若要安裝此舊版本，請先解除安裝此程式。",
+    L"立即重新啟動"};
 
 std::vector<char> ReadBytes(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -91,16 +92,16 @@ TEST_P(LanguageModuleTest, IsA32BitDllWithoutCodeImportsOrEntryPoint) {
     EXPECT_NE(0u, directories[IMAGE_DIRECTORY_ENTRY_RESOURCE].Size);
 }
 
-TEST_P(LanguageModuleTest, HoldsTextsForIdsOneToTwentyFourOnlyInItsOwnLanguage) {
+TEST_P(LanguageModuleTest, HoldsTextsForIdsOneToTwentyFiveOnlyInItsOwnLanguage) {
     HMODULE module = ::LoadLibraryExW(Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module) << Name().c_str();
-    for (UINT id = 1; id <= 24; ++id) EXPECT_FALSE(Text(module, id).empty()) << id;
+    for (UINT id = 1; id <= 25; ++id) EXPECT_FALSE(Text(module, id).empty()) << id;
     // The installed version goes into text 24's one %s.
     const std::wstring newer = Text(module, 24);
     EXPECT_NE(std::wstring::npos, newer.find(L"%s"));
     EXPECT_EQ(newer.find(L'%'), newer.rfind(L'%'));
-    // String blocks hold 16 ids each: ids 1 to 24 fill blocks 1 and 2.
-    for (UINT id : {0u, 25u, 31u, 32u, 100u}) EXPECT_TRUE(Text(module, id).empty()) << id;
+    // String blocks hold 16 ids each: ids 1 to 25 fill blocks 1 and 2.
+    for (UINT id : {0u, 26u, 31u, 32u, 100u}) EXPECT_TRUE(Text(module, id).empty()) << id;
     std::set<UINT_PTR> blocks;
     ::EnumResourceNamesW(module, RT_STRING, &CollectName, reinterpret_cast<LONG_PTR>(&blocks));
     EXPECT_EQ((std::set<UINT_PTR>{1, 2}), blocks);
@@ -123,7 +124,7 @@ TEST(LanguageModulesTest, TraditionalChineseTextsAreTheProgramsOwn) {
     HMODULE module = ::LoadLibraryExW((test::MediumDir() + L"\\setupCHT.dll").c_str(), nullptr,
                                       LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module);
-    for (UINT id = 1; id <= 24; ++id) EXPECT_EQ(kTraditionalChinese[id - 1], Text(module, id)) << id;
+    for (UINT id = 1; id <= 25; ++id) EXPECT_EQ(kTraditionalChinese[id - 1], Text(module, id)) << id;
     ::FreeLibrary(module);
 }
 

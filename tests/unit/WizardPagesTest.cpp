@@ -16,8 +16,10 @@ struct NoticeCase {
     NoticeEffect expected;
 };
 
-NoticeEffect Effect(bool begin, bool stop, bool full, bool finished, bool end, UINT upper, UINT lower) {
+NoticeEffect Effect(bool begin, bool stop, bool full, bool finished, bool end, UINT upper, UINT lower,
+                    bool restart = false) {
     NoticeEffect effect;
+    effect.offerRestart = restart;
     effect.known = true;
     effect.beginProgress = begin;
     effect.stopTimer = stop;
@@ -39,6 +41,7 @@ TEST_P(NoticeTest, TurnsThePage) {
     EXPECT_EQ(c.expected.stopTimer, effect.stopTimer);
     EXPECT_EQ(c.expected.barFull, effect.barFull);
     EXPECT_EQ(c.expected.installFinished, effect.installFinished);
+    EXPECT_EQ(c.expected.offerRestart, effect.offerRestart);
     EXPECT_EQ(c.expected.endPage, effect.endPage);
     EXPECT_EQ(c.expected.upperText, effect.upperText);
     EXPECT_EQ(c.expected.lowerText, effect.lowerText);
@@ -51,10 +54,11 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"uninstall_begins", 4, 0, Effect(true, false, false, false, false, 17, 13)},
         NoticeCase{"install_ends_well", 2, 1, Effect(false, true, true, true, true, 7, 8)},
         NoticeCase{"install_ends_badly", 2, 0, Effect(false, true, false, false, true, 9, 8)},
-        // 2: done, a restart completes it; no launch box then. 3 (a newer
+        // 2: done, a restart completes it: the restart box instead of the
+        // launch box. 3 (a newer
         // version installed) and anything else fail.
-        NoticeCase{"install_ends_awaiting_a_restart", 2, 2, Effect(false, true, true, false, true, 22, 8)},
-        NoticeCase{"uninstall_ends_awaiting_a_restart", 5, 2, Effect(false, true, true, false, true, 23, 8)},
+        NoticeCase{"install_ends_awaiting_a_restart", 2, 2, Effect(false, true, true, false, true, 22, 8, true)},
+        NoticeCase{"uninstall_ends_awaiting_a_restart", 5, 2, Effect(false, true, true, false, true, 23, 8, true)},
         NoticeCase{"install_refused_for_a_newer_version", 2, 3, Effect(false, true, false, false, true, 9, 8)},
         NoticeCase{"install_ends_with_another_flag", 2, 7, Effect(false, true, false, false, true, 9, 8)},
         NoticeCase{"uninstall_ends_well", 5, 1, Effect(false, true, true, false, true, 15, 8)},

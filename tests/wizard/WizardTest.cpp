@@ -23,6 +23,7 @@
 #include "framework/RegKey.h"
 #include "tests/support/Installation.h"
 #include "tests/support/Mouse.h"
+#include "tests/support/RunLogs.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wizard/FontProbe.h"
 #include "tests/wizard/WizardWindow.h"
@@ -436,7 +437,7 @@ TEST_F(WizardTest, FailedInstallShowsTheFailedPageAndItsFinishLaunchesNothing) {
 }
 
 // The end pages of runs that meet a held file (a restart completes them:
-// no launch box, exit 3010) and of an older medium over a newer
+// the restart box instead of the launch box, exit 3010) and of an older medium over a newer
 // installation (its box names the installed version, then the failed page,
 // exit 1638).
 TEST_F(WizardTest, EndPagesOfHeldFilesAndOfANewerInstallation) {
@@ -488,12 +489,68 @@ TEST_F(WizardTest, EndPagesOfHeldFilesAndOfANewerInstallation) {
         ASSERT_TRUE(test::WaitFor([&] { return wizard.Visible(kFinish); }, kProcedureMs));
         EXPECT_EQ(Ui(c.upper), wizard.Text(kUpperText));
         EXPECT_EQ(Ui(8), wizard.Text(kLowerText));
-        EXPECT_FALSE(wizard.Visible(kLaunchBox));
+        // A restart completes it: the restart box, unticked, where the launch box was.
+        EXPECT_EQ(c.held, wizard.Visible(kLaunchBox));
+        if (c.held) {
+            EXPECT_EQ(Ui(25), wizard.Text(kLaunchBox));
+        }
+        EXPECT_FALSE(wizard.Checked(kLaunchBox));
         wizard.Click(kFinish);
         EXPECT_EQ(c.exitCode, setup.Wait());
         EXPECT_FALSE(ApplicationStartedBy(setup));
         if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
     }
+}
+
+// "Restart now" on the finished page of an install that a restart
+// completes: left unticked, as it comes, Finish restarts nothing (3010, the
+// replacement still queued); ticked, setup.exe asks Windows to restart, and
+// the restart (Wine's wineboot ends the session's programs, then performs
+// the queued replacements) puts the medium's file in place.
+TEST_F(WizardTest, RestartNowRestartsOnlyWhenTickedAndTheRestartFinishesTheHeldFile) {
+    SilentInstall();
+    // The medium's copy differs from the installed one, so the restart's work shows.
+    const std::wstring source = medium_ + L"\\Application\\mingwm10.dll";
+    test::WriteTextFile(source, ReadFile(source) + "restart");
+    const std::wstring target = product_.Installed(L"mingwm10.dll");
+    const test::LogFolder logs(dir_ / L"temp");
+    for (const bool tick : {false, true}) {
+        SCOPED_TRACE(tick ? "ticked" : "left unticked");
+        HANDLE held = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        test::Process setup(Setup());
+        WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+        ASSERT_TRUE(wizard.Exists());
+        EXPECT_FALSE(ClickActionAndWaitForTheEndPage(wizard, setup.Id()));
+        EXPECT_EQ(Ui(22), wizard.Text(kUpperText));
+        ASSERT_TRUE(wizard.Visible(kLaunchBox));
+        EXPECT_EQ(Ui(25), wizard.Text(kLaunchBox));
+        EXPECT_FALSE(wizard.Checked(kLaunchBox));
+        EXPECT_FALSE(wizard.Visible(kProgressBar));
+        if (tick) {
+            wizard.Click(kLaunchBox);
+            ASSERT_TRUE(test::WaitFor([&] { return wizard.Checked(kLaunchBox); }));
+        }
+        wizard.Click(kFinish);
+        // As a restart ends every program first.
+        ::CloseHandle(held);
+        EXPECT_EQ(3010, setup.Wait());
+        const std::wstring log = logs.Newest();
+        const bool asked = log.find(L"Restart: the user chose to restart now") != std::wstring::npos;
+        EXPECT_EQ(tick, asked) << test::Narrow(log);
+        if (!tick) {
+            EXPECT_NE(std::wstring::npos, test::PendingFileRenames().find(target + L".avsetup-new"));
+            EXPECT_FALSE(ReadFile(source) == ReadFile(target)) << "replaced before the restart";
+            continue;
+        }
+        EXPECT_TRUE(test::WaitFor([&] { return test::PendingFileRenames().find(product_.installDir) == std::wstring::npos; },
+                                  kProcedureMs)) << test::Narrow(test::PendingFileRenames());
+        EXPECT_TRUE(test::WaitFor([&] { return test::ChildProcesses(setup.Id(), L"wineboot.exe").empty(); }, kProcedureMs));
+        EXPECT_TRUE(ReadFile(source) == ReadFile(target)) << "not replaced at the restart";
+        EXPECT_FALSE(test::FileExists(target + L".avsetup-new"));
+    }
+    // The restart starts what Windows starts at logon (on XP, the application).
+    test::EndProcessesUnder(product_.installDir);
 }
 
 TEST_F(WizardTest, UninstallWizardRemovesTheProductAndItsScriptTheUninstaller) {
