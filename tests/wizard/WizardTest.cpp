@@ -528,7 +528,17 @@ TEST_F(WizardTest, RestartNowRestartsOnlyWhenTickedAndTheRestartFinishesTheHeldF
         EXPECT_FALSE(wizard.Checked(kLaunchBox));
         EXPECT_FALSE(wizard.Visible(kProgressBar));
         if (tick) {
-            wizard.Click(kLaunchBox);
+            // As the launch box: a check box named by its text, reached by Tab, ticked by Space.
+            fw::ComInit com;
+            EXPECT_EQ("role 44, name '" + Utf8Text(Ui(25)) + "', state 0x100000, action 'Check'",
+                      wizard.Accessible(kLaunchBox));
+            for (int tabs = 0; tabs < 4 && wizard.Focus() != wizard.Item(kLaunchBox); ++tabs) {
+                const HWND before = wizard.Focus();
+                wizard.Press(VK_TAB);
+                test::WaitFor([&] { return wizard.Focus() != before; });
+            }
+            ASSERT_EQ(wizard.Item(kLaunchBox), wizard.Focus());
+            wizard.Press(VK_SPACE);
             ASSERT_TRUE(test::WaitFor([&] { return wizard.Checked(kLaunchBox); }));
         }
         wizard.Click(kFinish);
