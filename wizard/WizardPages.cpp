@@ -78,10 +78,9 @@ int DefaultButtonOf(WizardPage page) {
 WizardLayout ComputeWizardLayout(int w, int dpi, int titleLineHeight) {
     const auto s = [dpi](int pixels) { return fw::ScaleToDpi(pixels, dpi); };
     WizardLayout layout;
-    // At 96 dpi the title keeps the 15 pixels it always had (the last row of
-    // its descenders stays cut), so that the wizard at 100 % stays as it was
-    // to the pixel; larger fonts outgrow their scaled 15 by more.
-    const int titleHeight = dpi != fw::kBaseDpi && titleLineHeight > s(15) ? titleLineHeight : s(15);
+    // At least a whole line of its font, so that no descender loses its
+    // last row (at 96 dpi a 16-pixel line in the 15 pixels it once had).
+    const int titleHeight = titleLineHeight > s(15) ? titleLineHeight : s(15);
     layout.title = RECT{s(14), s(7), w - s(60), titleHeight};
     layout.upper = RECT{s(35), s(55), w - s(70), s(35)};
     layout.lower = RECT{s(200), s(170), w - s(230), s(60)};

@@ -34,9 +34,9 @@ enum class WizardPage { Ready, Progress, End };
 int DefaultButtonOf(WizardPage page);
 
 // The controls' places in pixels, for a client area `width` wide on a
-// display of `dpi` (every 96-dpi distance scaled by dpi / 96). Above 96
-// dpi the title is at least one line of its font high, so that the
-// descenders of its letters are not cut off.
+// display of `dpi` (every 96-dpi distance scaled by dpi / 96). The title
+// is at least one line of its font high, so that the descenders of its
+// letters are not cut off.
 struct WizardLayout {
     RECT title, upper, lower, progress;  // left, top, width, height in right, bottom
     POINT close, action, finish, cancel, launchBox;

@@ -122,7 +122,8 @@ TEST(WizardPagesTest, LayoutScalesWithTheDisplay) {
     const auto same = [](const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; };
     const auto at = [](const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; };
     const WizardLayout at96 = ComputeWizardLayout(584, 96, 16);
-    EXPECT_TRUE(same(RECT{14, 7, 524, 15}, at96.title)) << "at 96 dpi the title keeps its 15 pixels";
+    EXPECT_TRUE(same(RECT{14, 7, 524, 16}, at96.title)) << "a whole 16-pixel line of the title's font";
+    EXPECT_EQ(15, ComputeWizardLayout(584, 96, 14).title.bottom) << "never less than 15 pixels";
     EXPECT_TRUE(same(RECT{35, 55, 514, 35}, at96.upper));
     EXPECT_TRUE(same(RECT{200, 170, 354, 60}, at96.lower));
     EXPECT_TRUE(same(RECT{205, 235, 339, 30}, at96.progress));
