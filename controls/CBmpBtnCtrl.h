@@ -36,6 +36,10 @@ public:
     void SetDpi(int dpi) { dpi_ = dpi; }
     // What a screen reader calls a button without a caption.
     void SetAccessibleName(const std::wstring& name) { accessibleName_ = name; }
+    // In High Contrast the button is drawn in the theme's colours, without
+    // its pictures; a close button then shows its cross.
+    void SetHighContrast(bool on) { highContrast_ = on; }
+    void SetCloseCross(bool on) { closeCross_ = on; }
 
     // A screen reader hears its kind, state and caption, and can click it.
     bool Describe(fw::AccessibleFacts& facts) const override;
@@ -78,4 +82,6 @@ private:
     HCURSOR buttonCursor_ = nullptr;
     int buttonType_ = -1;
     std::wstring accessibleName_;
+    bool highContrast_ = false;
+    bool closeCross_ = false;
 };

@@ -1,5 +1,7 @@
 #include "controls/CBmpBtnCtrl.h"
 
+#include "controls/ContrastColors.h"
+
 namespace {
 
 const COLORREF kCaptionColor = RGB(255, 255, 255);
@@ -71,44 +73,75 @@ void CBmpBtnCtrl::Paint(HDC dc, UINT itemState) {
     }
 }
 
+// In High Contrast the face is the theme's button, lit in its highlight
+// colours when pointed at, pressed or focused, and its dotted focus frame
+// is in the caption's colour (DrawFocusRect would invert the theme's
+// colours into others).
 void CBmpBtnCtrl::DrawPushButton(HDC dc, RECT face, UINT itemState) {
-    const SkinBitmap& picture = PictureFor(itemState);
-    const SIZE size = picture.GetSize();
-    if (size.cx == face.right - face.left && size.cy == face.bottom - face.top)
-        picture.Draw(dc, 0, 0);
-    else
-        picture.DrawBordered(dc, face, kFaceBorder);
+    const bool enabled = ::IsWindowEnabled(Hwnd());
+    const bool focus = HasStyle(WS_TABSTOP) && enabled && (itemState & ODS_FOCUS);
+    const ContrastFace contrast =
+        ContrastFaceOf(true, enabled, enabled && (hovering_ || focus || (itemState & ODS_SELECTED)));
+    COLORREF captionColor = enabled ? kCaptionColor : ::GetSysColor(COLOR_GRAYTEXT);
+    if (highContrast_) {
+        captionColor = ::GetSysColor(contrast.text);
+        FillSolid(dc, face, ::GetSysColor(contrast.ground));
+        FrameSolid(dc, face, ::GetSysColor(contrast.frame), Scaled(1));
+        if (closeCross_) DrawCross(dc, face, captionColor, Scaled(4), Scaled(2));
+    } else {
+        const SkinBitmap& picture = PictureFor(itemState);
+        const SIZE size = picture.GetSize();
+        if (size.cx == face.right - face.left && size.cy == face.bottom - face.top)
+            picture.Draw(dc, 0, 0);
+        else
+            picture.DrawBordered(dc, face, kFaceBorder);
+    }
 
     // A bare hover (no hover picture to show it) draws no focus either.
     const bool bareHover = hovering_ && !(itemState & (ODS_SELECTED | ODS_DISABLED)) &&
-                           pictures_[kHoverPicture].IsEmpty();
-    const bool enabled = ::IsWindowEnabled(Hwnd());
-    if (!bareHover && HasStyle(WS_TABSTOP) && enabled && (itemState & ODS_FOCUS)) {
+                           pictures_[kHoverPicture].IsEmpty() && !highContrast_;
+    if (!bareHover && focus) {
         ::InflateRect(&face, -Scaled(1), -Scaled(1));
-        DrawFocusFrame(dc, face, Scaled(1));
+        if (highContrast_)
+            DottedFrame(dc, face, captionColor, Scaled(1));
+        else
+            DrawFocusFrame(dc, face, Scaled(1));
     }
     ScopedBkMode mode(dc, TRANSPARENT);
     const std::wstring caption = Caption();
     if (caption.empty()) return;
     if (itemState & ODS_SELECTED) ::OffsetRect(&face, Scaled(1), Scaled(1));
-    ::SetTextColor(dc, enabled ? kCaptionColor : ::GetSysColor(COLOR_GRAYTEXT));
+    ::SetTextColor(dc, captionColor);
     ::DrawTextW(dc, caption.c_str(), -1, &face,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 }
 
 // The check box, and with `radio` the radio button: its own Arial font, no
-// 1-pixel lift of the caption, and a focus rectangle without WS_TABSTOP.
+// 1-pixel lift of the caption, and a focus rectangle without WS_TABSTOP. In
+// High Contrast it stands on the window's colours, its box drawn as the
+// system draws one.
 void CBmpBtnCtrl::DrawCheckBox(HDC dc, RECT face, UINT itemState, bool radio) {
-    fw::ScopedBrush ground(::CreateSolidBrush(kCheckBoxFace));
-    ::FillRect(dc, &face, ground.Get());
+    const bool enabled = ::IsWindowEnabled(Hwnd());
+    const ContrastFace contrast = ContrastFaceOf(false, enabled, false);
+    FillSolid(dc, face, highContrast_ ? ::GetSysColor(contrast.ground) : kCheckBoxFace);
 
     const SkinBitmap& picture = PictureFor(itemState);
     const SIZE size = picture.GetSize();
     RECT box = {0, 0, size.cx, size.cy};
     ::OffsetRect(&box, 0, (face.top + face.bottom) / 2 - size.cy / 2);
-    picture.DrawStretched(dc, box);
+    if (highContrast_) {
+        RECT mark = box;
+        ::InflateRect(&mark, -(size.cx - Scaled(13)) / 2, -(size.cy - Scaled(13)) / 2);
+        ::DrawFrameControl(dc, &mark, DFC_BUTTON,
+                           (radio ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | DFCS_FLAT |
+                               (checkState_ ? DFCS_CHECKED : 0) | (enabled ? 0 : DFCS_INACTIVE));
+    } else {
+        picture.DrawStretched(dc, box);
+    }
 
-    const bool enabled = ::IsWindowEnabled(Hwnd());
+    const COLORREF captionColor = highContrast_ ? ::GetSysColor(contrast.text)
+                                  : enabled     ? kCaptionColor
+                                                : ::GetSysColor(COLOR_GRAYTEXT);
     const bool focus = enabled && (itemState & ODS_FOCUS) && (radio || HasStyle(WS_TABSTOP));
     const std::wstring caption = Caption();
     if (caption.empty()) {
@@ -117,7 +150,7 @@ void CBmpBtnCtrl::DrawCheckBox(HDC dc, RECT face, UINT itemState, bool radio) {
     }
     fw::ScopedFont radioFont(radio ? CreateRadioFont(dpi_) : nullptr);
     fw::ScopedSelect font(dc, radioFont.Get());
-    ScopedTextColor color(dc, enabled ? kCaptionColor : ::GetSysColor(COLOR_GRAYTEXT));
+    ScopedTextColor color(dc, captionColor);
     RECT text = face;
     text.left = size.cx + Scaled(4);
     text.top = box.top;
@@ -131,7 +164,10 @@ void CBmpBtnCtrl::DrawCheckBox(HDC dc, RECT face, UINT itemState, bool radio) {
     }
     if (focus) {
         ::InflateRect(&text, Scaled(2), Scaled(1));
-        DrawFocusFrame(dc, text, Scaled(1));
+        if (highContrast_)
+            DottedFrame(dc, text, captionColor, Scaled(1));
+        else
+            DrawFocusFrame(dc, text, Scaled(1));
     }
 }
 

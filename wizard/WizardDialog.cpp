@@ -87,6 +87,10 @@ INT_PTR WizardDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN: return OnLButtonDown(lParam);
     case fw::kDpiChangedMessage: return OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case DM_GETDEFID: return OnGetDefId();
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) OnContrastChanged();
+        break;
+    case WM_SYSCOLORCHANGE: OnContrastChanged(); break;
     // The dialog puts back the control that had the focus when it lost
     // activation; a page shown meanwhile (a "Fail" box over the progress
     // page, then the failed page) may have hidden it.
@@ -122,6 +126,7 @@ BOOL WizardDialog::OnInitDialog() {
     ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     dpi_ = templateDpi_ = fw::WindowDpi(Hwnd());
     fw::TakeOverDialogDpiScaling(Hwnd());
+    ReadContrast();
     LoadSkinBitmaps();
     SetUpTexts();
     ApplyWindowShape();
@@ -162,7 +167,7 @@ void WizardDialog::SetUpTexts() {
         CopyText(appName, kPathChars, L"Arrayvane");
     ComposeWizardTitle(appName, UninstallMode, title_, kPathChars);
     SetUpFonts();
-    StyleLabel(titleLabel_, title_, RGB(85, 0, 0), kTitlePoints);
+    StyleLabel(titleLabel_, title_, TextColor(kTitleColor), kTitlePoints);
     ::SetWindowTextW(Hwnd(), title_);
 
     const bool install = UninstallMode == 0;
@@ -172,8 +177,8 @@ void WizardDialog::SetUpTexts() {
     const std::wstring closeName = Text(21, kButtonLabelChars);
     closeButton_.SetAccessibleName(closeName.empty() ? L"Close" : closeName);
     if (install) ::SetWindowTextW(launchBox_.Hwnd(), Text(20).c_str());
-    StyleLabel(upperText_, Text(install ? 5 : 11), RGB(255, 255, 255), kUpperPoints);
-    StyleLabel(lowerText_, Text(install ? 4 : 12), RGB(255, 255, 255), kLowerPoints);
+    StyleLabel(upperText_, Text(install ? 5 : 11), TextColor(kPageTextColor), kUpperPoints);
+    StyleLabel(lowerText_, Text(install ? 4 : 12), TextColor(kPageTextColor), kLowerPoints);
 }
 
 void WizardDialog::LayOutControls() {

@@ -51,12 +51,20 @@ private:
     INT_PTR OnPaint();
     INT_PTR OnEraseBackground(HDC dc);
     INT_PTR OnLButtonDown(LPARAM position);
+    // High Contrast: read at start, and again whenever the setting or the
+    // system's colours change; the whole wizard is then drawn again.
+    void ReadContrast();
+    void OnContrastChanged();
+    COLORREF TextColor(COLORREF skinColor) const;
 
     // The display's scale (WizardScale.cpp).
     void SetUpFonts();
     void ScaleButtonFont(int fromDpi);
     INT_PTR OnDpiChanged(int dpi, const RECT* suggested);
 
+    // The skin's text colours: the title's dark red, the pages' white.
+    static constexpr COLORREF kTitleColor = RGB(85, 0, 0);
+    static constexpr COLORREF kPageTextColor = RGB(255, 255, 255);
     // The labels' sizes in points.
     static constexpr int kTitlePoints = 11;
     static constexpr int kUpperPoints = 10;
@@ -82,6 +90,7 @@ private:
     // The dpi everything is drawn and placed for, known before the window
     // is sized.
     int dpi_ = 96;
+    bool highContrast_ = false;
     // The dpi the dialog made its template's controls and font at; the
     // launch box's width in the template's dialog units (its picture widens
     // it), and the width of a dialog unit (x 4) in the buttons' font.

@@ -1,9 +1,14 @@
 // The wizard's skin: its background, its shape cut from the background,
 // its place on the screen, dragging by the body, and the icon while
-// minimised.
+// minimised. In High Contrast the same window is a plain rectangle in the
+// theme's colours, without pictures.
 #include "wizard/WizardDialog.h"
 
+#include <commctrl.h>
+
+#include "controls/ContrastColors.h"
 #include "controls/SkinPicture.h"
+#include "framework/Dpi.h"
 #include "res/resource.h"
 #include "wizard/WindowShape.h"
 
@@ -22,6 +27,50 @@ void WizardDialog::LoadSkinBitmaps() {
     launchBox_.LoadBitmaps(IDB_BOX_UNCHECKED, IDB_BOX_UNCHECKED, IDB_BOX_UNCHECKED, IDB_BOX_CHECKED, 0, 0);
 }
 
+namespace {
+
+// A visual style draws the progress bar in colours of its own; in High
+// Contrast the bar goes without it, in the system's colours. The style's
+// library is there when one is in use; a class list of one space names no
+// class of it (an empty one is no name at all).
+void PlainProgressBar(HWND bar, bool plain) {
+    using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    HMODULE styles = ::GetModuleHandleW(L"uxtheme.dll");
+    auto set = reinterpret_cast<SetWindowThemeFunction>(
+        reinterpret_cast<void*>(styles ? ::GetProcAddress(styles, "SetWindowTheme") : nullptr));
+    if (set) set(bar, plain ? L" " : nullptr, plain ? L" " : nullptr);
+    ::SendMessageW(bar, PBM_SETBARCOLOR, 0, plain ? ::GetSysColor(COLOR_HIGHLIGHT) : CLR_DEFAULT);
+    ::SendMessageW(bar, PBM_SETBKCOLOR, 0, plain ? ::GetSysColor(COLOR_BTNFACE) : CLR_DEFAULT);
+}
+
+} // namespace
+
+void WizardDialog::ReadContrast() {
+    highContrast_ = HighContrastOn();
+    PlainProgressBar(progressBar_, highContrast_);
+    for (CBmpBtnCtrl* button : {&closeButton_, &actionButton_, &finishButton_, &cancelButton_, &launchBox_})
+        button->SetHighContrast(highContrast_);
+    closeButton_.SetCloseCross(true);
+}
+
+COLORREF WizardDialog::TextColor(COLORREF skinColor) const {
+    return highContrast_ ? ::GetSysColor(COLOR_WINDOWTEXT) : skinColor;
+}
+
+void WizardDialog::OnContrastChanged() {
+    ReadContrast();
+    // Common controls keep the system's colours until they are told.
+    ::SendMessageW(progressBar_, WM_SYSCOLORCHANGE, 0, 0);
+    titleLabel_.SetCaptionColor(TextColor(kTitleColor));
+    upperText_.SetCaptionColor(TextColor(kPageTextColor));
+    lowerText_.SetCaptionColor(TextColor(kPageTextColor));
+    RECT frame = {};
+    ::GetWindowRect(Hwnd(), &frame);
+    const POINT origin = {frame.left, frame.top};
+    ApplyWindowShape(&origin);
+    ::RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void WizardDialog::ApplyWindowShape(const POINT* origin) {
     HWND hwnd = Hwnd();
     SIZE size = {};
@@ -29,9 +78,10 @@ void WizardDialog::ApplyWindowShape(const POINT* origin) {
         ::GetObjectW(backgroundBitmap.Get(), sizeof backgroundInfo, &backgroundInfo) == sizeof backgroundInfo) {
         size = SIZE{backgroundInfo.bmWidth, backgroundInfo.bmHeight};
         fw::ScreenDC screen;
-        HRGN region = RegionFromBitmap(screen.Get(), backgroundBitmap.Get(), size.cx, size.cy, kShapeKeyColor);
-        // The window owns the region from here on.
-        if (region && !::SetWindowRgn(hwnd, region, TRUE)) ::DeleteObject(region);
+        HRGN region = highContrast_ ? nullptr
+                                    : RegionFromBitmap(screen.Get(), backgroundBitmap.Get(), size.cx, size.cy, kShapeKeyColor);
+        // The window owns the region from here on; none is the plain rectangle.
+        if (!::SetWindowRgn(hwnd, region, TRUE) && region) ::DeleteObject(region);
     } else {
         // Without a background the window keeps the template's size and
         // its plain rectangle.
@@ -46,9 +96,15 @@ void WizardDialog::ApplyWindowShape(const POINT* origin) {
 }
 
 INT_PTR WizardDialog::OnEraseBackground(HDC dc) {
-    if (!backgroundBitmap) return FALSE;
-    fw::MemoryDC memory(dc);
-    {
+    if (highContrast_) {
+        RECT client = {};
+        ::GetClientRect(Hwnd(), &client);
+        FillSolid(dc, client, ::GetSysColor(COLOR_WINDOW));
+        FrameSolid(dc, client, ::GetSysColor(COLOR_WINDOWTEXT), fw::ScaleToDpi(1, dpi_));
+    } else if (!backgroundBitmap) {
+        return FALSE;
+    } else {
+        fw::MemoryDC memory(dc);
         fw::ScopedSelect select(memory.Get(), backgroundBitmap.Get());
         ::BitBlt(dc, 0, 0, backgroundInfo.bmWidth, backgroundInfo.bmHeight, memory.Get(), 0, 0, SRCCOPY);
     }

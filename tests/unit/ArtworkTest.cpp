@@ -148,7 +148,7 @@ TEST(BackgroundTest, TextsStandOutFromTheirGround) {
     test::StoredBitmap background = Bitmap(IDB_BACKGROUND);
     ASSERT_TRUE(background.Valid());
     const TextPlace places[] = {
-        {"title", {14, 7, 538, 22}, kTitleColour},
+        {"title", {14, 7, 538, 23}, kTitleColour},
         {"upper text", {35, 55, 549, 90}, kWhite},
         {"lower text", {200, 170, 554, 230}, kWhite},
         {"launch box caption", {225, 237, 554, 261}, kWhite},

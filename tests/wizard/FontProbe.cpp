@@ -19,7 +19,54 @@ void Measure(HWND control, fontprobe::Request& request) {
     request.answered = 1;
 }
 
+using SystemParametersInfoFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT);
+SystemParametersInfoFunction realSystemParametersInfo = nullptr;
+
+BOOL WINAPI ProbeSystemParametersInfo(UINT action, UINT param, PVOID value, UINT flags) {
+    if (action == SPI_GETHIGHCONTRAST && value) {
+        if (HANDLE on = ::OpenMutexW(SYNCHRONIZE, FALSE, fontprobe::kHighContrastMutex)) {
+            ::CloseHandle(on);
+            auto* setting = static_cast<HIGHCONTRASTW*>(value);
+            setting->dwFlags = HCF_HIGHCONTRASTON | HCF_AVAILABLE;
+            setting->lpszDefaultScheme = nullptr;
+            return TRUE;
+        }
+    }
+    return realSystemParametersInfo(action, param, value, flags);
+}
+
+// Points setup.exe's import of SystemParametersInfoW at the stand-in.
+void StandInForHighContrast(HMODULE self) {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const int length = ::lstrlenW(path);
+    if (length < 9 || ::lstrcmpiW(path + length - 9, L"setup.exe") != 0) return;
+    // The wizard may ask after the test has unhooked: the stand-in stays.
+    HMODULE pinned = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                         reinterpret_cast<LPCWSTR>(self), &pinned);
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    realSystemParametersInfo = reinterpret_cast<SystemParametersInfoFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoW")));
+    for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); module->Name; ++module) {
+        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk); slot->u1.Function; ++slot) {
+            if (slot->u1.Function != reinterpret_cast<ULONG_PTR>(realSystemParametersInfo)) continue;
+            DWORD protection = 0;
+            ::VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&ProbeSystemParametersInfo);
+            ::VirtualProtect(slot, sizeof *slot, protection, &protection);
+        }
+    }
+}
+
 } // namespace
+
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) StandInForHighContrast(self);
+    return TRUE;
+}
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK FontProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     static const UINT probe = ::RegisterWindowMessageW(fontprobe::kFontProbeMessage);

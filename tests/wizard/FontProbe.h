@@ -7,8 +7,13 @@
 // WH_CALLWNDPROC hook answers the message kFontProbeMessage sent to a
 // control, reading the request from the shared memory kFontProbeMemory
 // and writing the answer back into it.
+//
+// Loaded into setup.exe, it also stands in for High Contrast, which Wine
+// always reports off: while a mutex of the name kHighContrastMutex exists,
+// setup.exe's SystemParametersInfoW answers SPI_GETHIGHCONTRAST with it on.
 namespace fontprobe {
 
+const wchar_t kHighContrastMutex[] = L"ArrayvaneTests.HighContrast";
 const wchar_t kFontProbeMessage[] = L"ArrayvaneTests.FontProbe";
 const wchar_t kFontProbeMemory[] = L"ArrayvaneTestsFontProbe";
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -111,6 +112,8 @@ protected:
         // AV_DISPLAY_DPI runs the tests on a display of that dpi.
         if (const std::wstring dpi = test::Env(L"AV_DISPLAY_DPI"); !dpi.empty())
             display_ = std::make_unique<ScopedDisplayDpi>(std::wcstoul(dpi.c_str(), nullptr, 10));
+        // AV_HIGH_CONTRAST runs them in High Contrast (WaitForWindow), in a dark theme.
+        if (!test::Env(L"AV_HIGH_CONTRAST").empty()) theme_ = std::make_unique<ScopedTheme>(kNightSky);
         medium_ = dir_ / L"medium";
         test::CopyTree(test::MediumDir(), medium_);
         ASSERT_TRUE(test::FileExists(medium_ + L"\\setup.exe"));
@@ -181,6 +184,7 @@ protected:
     test::ScopedEnv logVariable_{L"AV_STANDIN_LOG", log_};
     std::unique_ptr<test::Process> application_;
     std::unique_ptr<ScopedDisplayDpi> display_;
+    std::unique_ptr<ScopedTheme> theme_;
 };
 
 struct Placement {
@@ -1126,6 +1130,181 @@ TEST_F(WizardTest, At96DpiTheReadyPageIsThePictureTakenBeforeItScaled) {
     EXPECT_EQ(before.pixels.size(), now.size());
     EXPECT_EQ(0u, differing) << "pixels unlike the picture of old";
 
+    ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(-1, setup.Wait(30000));
+}
+
+// In High Contrast the wizard is drawn in the theme's colours alone: every
+// pixel of its window is one of them, or a blend of a text's colour and the
+// ground it is drawn on (the edges of anti-aliased letters).
+class ContrastTest : public WizardTest {
+protected:
+    static bool IsBlend(std::uint32_t pixel, COLORREF text, COLORREF ground) {
+        const int p[3] = {static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF), static_cast<int>(pixel & 0xFF)};
+        const int f[3] = {GetRValue(text), GetGValue(text), GetBValue(text)};
+        const int g[3] = {GetRValue(ground), GetGValue(ground), GetBValue(ground)};
+        double along = 0, length = 0;
+        for (int c = 0; c < 3; ++c) along += double(p[c] - g[c]) * (f[c] - g[c]), length += double(f[c] - g[c]) * (f[c] - g[c]);
+        const double share = length ? std::min(1.0, std::max(0.0, along / length)) : 0;
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(p[c] - (g[c] + share * (f[c] - g[c]))) > 4) return false;
+        return true;
+    }
+
+    static bool OfTheTheme(std::uint32_t pixel, const Theme& theme) {
+        const auto color = [&](int index) {
+            for (const ThemeColor& c : theme.colors)
+                if (c.index == index) return c.color;
+            return COLORREF(0);
+        };
+        for (const ThemeColor& c : theme.colors)
+            if (pixel == (static_cast<std::uint32_t>(GetRValue(c.color)) << 16 | GetGValue(c.color) << 8 | GetBValue(c.color)))
+                return true;
+        const int pairs[][2] = {{COLOR_WINDOWTEXT, COLOR_WINDOW}, {COLOR_BTNTEXT, COLOR_BTNFACE},
+                                {COLOR_HIGHLIGHTTEXT, COLOR_HIGHLIGHT}, {COLOR_GRAYTEXT, COLOR_BTNFACE},
+                                {COLOR_GRAYTEXT, COLOR_WINDOW}};
+        for (const auto& pair : pairs)
+            if (IsBlend(pixel, color(pair[0]), color(pair[1]))) return true;
+        return false;
+    }
+
+    // Polls until the window, painted, holds nothing but the theme.
+    void ExpectThemeOnly(const WizardWindow& wizard, const Theme& theme, const char* page) {
+        ASSERT_TRUE(test::WaitFor([&] { return !test::FindProcessWindow(processId_, L"Fail"); }));
+        size_t foreign = 0;
+        std::uint32_t example = 0;
+        const bool clean = test::WaitFor([&] {
+            const std::vector<std::uint32_t> pixels = ScreenPixels(wizard.Frame());
+            foreign = 0;
+            for (std::uint32_t pixel : pixels)
+                if (!OfTheTheme(pixel, theme)) ++foreign, example = pixel;
+            if (!foreign) seen_[page].push_back(pixels);
+            return foreign == 0 && !pixels.empty();
+        }, 10000);
+        char hex[16];
+        ::wsprintfA(hex, "%06lx", static_cast<unsigned long>(example));
+        EXPECT_TRUE(clean) << page << ": " << foreign << " pixels outside the theme, such as #" << hex;
+    }
+
+    // The wizard of the process, made to see High Contrast.
+    WizardWindow InContrast(test::Process& setup, const std::wstring& title) {
+        processId_ = setup.Id();
+        const WizardWindow wizard(WaitForWindow(setup.Id(), title));
+        EXPECT_TRUE(wizard.Exists());
+        EXPECT_TRUE(TellContrastChanged(wizard.Hwnd(), true)) << "the wizard kept its shape";
+        return wizard;
+    }
+
+    // Clicks the action button and checks the progress page (unless a
+    // failure's box stands over it) and the page it ends on.
+    void ProgressAndEnd(const WizardWindow& wizard, const Theme& theme, const char* progress, const char* end) {
+        wizard.Click(kAction);
+        test::MoveMouseAway();
+        if (progress) {
+            ASSERT_TRUE(test::WaitFor([&] { return wizard.Visible(kProgressBar) && !wizard.Visible(kFinish); },
+                                      kProcedureMs));
+            ExpectThemeOnly(wizard, theme, progress);
+        }
+        ASSERT_TRUE(test::WaitFor([&] {
+            if (HWND box = test::FindProcessWindow(processId_, L"Fail")) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return wizard.Visible(kFinish);
+        }, kProcedureMs));
+        ExpectThemeOnly(wizard, theme, end);
+    }
+
+    DWORD processId_ = 0;
+    // Each page's picture in each theme, in the order they were taken.
+    std::map<std::string, std::vector<std::vector<std::uint32_t>>> seen_;
+};
+
+TEST_F(ContrastTest, EveryPageOfTheInstallAndUninstallInTheThemesColoursAlone) {
+    const SeenHighContrast on;
+    for (const Theme* theme : {&kNightSky, &kDesert}) {
+        SCOPED_TRACE(theme->name);
+        const ScopedTheme colors(*theme);
+        // With the application running, each run waits a second for it to
+        // close: long enough to see the progress page.
+        InstallAndStartTheApplication();
+        {
+            test::Process setup(Setup());
+            WizardWindow wizard = InContrast(setup, InstallTitle());
+            test::MoveMouseAway();
+            ExpectThemeOnly(wizard, *theme, "install, ready");
+            ProgressAndEnd(wizard, *theme, "install, progress", "install, finished");
+            wizard.Click(kFinish);  // starts the application again
+            EXPECT_EQ(0, setup.Wait());
+        }
+        {
+            test::Process setup(Uninstaller());
+            WizardWindow wizard = InContrast(setup, UninstallTitle());
+            test::MoveMouseAway();
+            ExpectThemeOnly(wizard, *theme, "uninstall, ready");
+            ProgressAndEnd(wizard, *theme, "uninstall, progress", "uninstall, finished");
+            wizard.Click(kFinish);
+            EXPECT_EQ(0, setup.Wait());
+        }
+        // The uninstaller's script is done before anything is installed again.
+        ASSERT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.installDir); }, 60000));
+        // Failed: a medium without its service tool (NT 6) or application
+        // (XP); then a folder of the user's where the application was,
+        // which the uninstall cannot remove.
+        test::CopyTree(medium_, dir_ / L"broken");
+        ASSERT_TRUE(::DeleteFileW((dir_ / L"broken" + (test::ExpectedNt6() == 1 ? L"\\Application\\ArrSvcSetup.exe"
+                                                                                   : L"\\Application\\KXRaidSetup.exe")).c_str()));
+        {
+            test::Process setup(L"\"" + (dir_ / L"broken") + L"\\setup.exe\"");
+            WizardWindow wizard = InContrast(setup, InstallTitle());
+            ProgressAndEnd(wizard, *theme, nullptr, "install, failed");
+            wizard.Click(kFinish);
+            EXPECT_EQ(1, setup.Wait());
+        }
+        SilentInstall();
+        const std::wstring application = product_.Installed(L"KXRaidSetup.exe");
+        ASSERT_TRUE(::DeleteFileW(application.c_str()));
+        ASSERT_TRUE(::CreateDirectoryW(application.c_str(), nullptr));
+        test::WriteTextFile(application + L"\\notes.txt", "mine");
+        {
+            test::Process setup(Uninstaller());
+            WizardWindow wizard = InContrast(setup, UninstallTitle());
+            ProgressAndEnd(wizard, *theme, nullptr, "uninstall, failed");
+            wizard.Click(kFinish);
+            EXPECT_NE(0, setup.Wait());
+        }
+        test::RemoveTree(application);
+        test::RemoveTree(dir_ / L"broken");
+    }
+    // The dark theme and the light one are two pictures of each page.
+    for (const auto& page : seen_) {
+        ASSERT_EQ(2u, page.second.size()) << page.first;
+        EXPECT_NE(page.second[0], page.second[1]) << page.first;
+    }
+}
+
+TEST_F(ContrastTest, TurnedOffWhileTheWizardIsOpenTheSkinComesBack) {
+    const ScopedTheme colors(kNightSky);
+    test::MoveMouseAway();
+    test::Process setup(Setup());
+    const WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
+    ASSERT_TRUE(wizard.Exists());
+    const long skinArea = wizard.RegionArea();
+    std::vector<std::uint32_t> skin;
+    // Painted once it stops changing.
+    test::WaitFor([&] {
+        const std::vector<std::uint32_t> now = ScreenPixels(wizard.Frame());
+        const bool same = !now.empty() && now == skin;
+        skin = now;
+        return same;
+    }, 10000);
+    ASSERT_GT(skinArea, 0);
+    {
+        const SeenHighContrast on;
+        ASSERT_TRUE(TellContrastChanged(wizard.Hwnd(), true));
+        processId_ = setup.Id();
+        ExpectThemeOnly(wizard, kNightSky, "ready");
+    }
+    ASSERT_TRUE(TellContrastChanged(wizard.Hwnd(), false));
+    EXPECT_EQ(skinArea, wizard.RegionArea());
+    EXPECT_TRUE(test::WaitFor([&] { return ScreenPixels(wizard.Frame()) == skin; }, 10000)) << "not the skin's picture";
     ::PostMessageW(wizard.Hwnd(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_NE(-1, setup.Wait(30000));
 }

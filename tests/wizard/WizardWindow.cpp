@@ -10,6 +10,7 @@
 #include "tests/support/Keyboard.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestSupport.h"
+#include "tests/wizard/FontProbe.h"
 
 namespace wizard {
 
@@ -169,7 +170,98 @@ std::string WizardWindow::FocusFault() const {
 HWND WaitForWindow(DWORD processId, const std::wstring& title, DWORD timeoutMs) {
     HWND found = nullptr;
     test::WaitFor([&] { return (found = test::FindProcessWindow(processId, title)) != nullptr; }, timeoutMs);
+    if (found && !test::Env(L"AV_HIGH_CONTRAST").empty()) {
+        static SeenHighContrast on;
+        if (!TellContrastChanged(found, true)) return nullptr;
+    }
     return found;
+}
+
+// Night sky and Desert, two of Windows 11's contrast themes; the 3-D
+// colours that the system's own controls draw with follow each theme's
+// text (a dark theme's edges are light).
+const Theme kNightSky = {"Night sky", {
+    {COLOR_WINDOW, L"Window", RGB(0, 0, 0)},
+    {COLOR_WINDOWTEXT, L"WindowText", RGB(255, 255, 255)},
+    {COLOR_HIGHLIGHT, L"Hilight", RGB(210, 178, 255)},
+    {COLOR_HIGHLIGHTTEXT, L"HilightText", RGB(0, 0, 0)},
+    {COLOR_GRAYTEXT, L"GrayText", RGB(166, 166, 166)},
+    {COLOR_BTNFACE, L"ButtonFace", RGB(0, 0, 0)},
+    {COLOR_BTNTEXT, L"ButtonText", RGB(255, 238, 50)},
+    {COLOR_HOTLIGHT, L"HotTrackingColor", RGB(128, 192, 255)},
+    {COLOR_BTNSHADOW, L"ButtonShadow", RGB(255, 255, 255)},
+    {COLOR_BTNHIGHLIGHT, L"ButtonHilight", RGB(255, 255, 255)},
+    {COLOR_3DDKSHADOW, L"ButtonDkShadow", RGB(255, 255, 255)},
+    {COLOR_3DLIGHT, L"ButtonLight", RGB(255, 255, 255)},
+    {COLOR_WINDOWFRAME, L"WindowFrame", RGB(255, 255, 255)}}};
+const Theme kDesert = {"Desert", {
+    {COLOR_WINDOW, L"Window", RGB(255, 250, 239)},
+    {COLOR_WINDOWTEXT, L"WindowText", RGB(61, 61, 61)},
+    {COLOR_HIGHLIGHT, L"Hilight", RGB(144, 57, 73)},
+    {COLOR_HIGHLIGHTTEXT, L"HilightText", RGB(255, 245, 227)},
+    {COLOR_GRAYTEXT, L"GrayText", RGB(103, 103, 103)},
+    {COLOR_BTNFACE, L"ButtonFace", RGB(255, 250, 239)},
+    {COLOR_BTNTEXT, L"ButtonText", RGB(32, 32, 32)},
+    {COLOR_HOTLIGHT, L"HotTrackingColor", RGB(24, 0, 156)},
+    {COLOR_BTNSHADOW, L"ButtonShadow", RGB(61, 61, 61)},
+    {COLOR_BTNHIGHLIGHT, L"ButtonHilight", RGB(61, 61, 61)},
+    {COLOR_3DDKSHADOW, L"ButtonDkShadow", RGB(61, 61, 61)},
+    {COLOR_3DLIGHT, L"ButtonLight", RGB(61, 61, 61)},
+    {COLOR_WINDOWFRAME, L"WindowFrame", RGB(61, 61, 61)}}};
+
+namespace {
+const wchar_t kColorsKey[] = L"Control Panel\\Colors";
+}
+
+ScopedTheme::ScopedTheme(const Theme& theme) {
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kColorsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+    for (size_t i = 0; i < 13; ++i) {
+        const ThemeColor& color = theme.colors[i];
+        wchar_t value[64] = {};
+        DWORD bytes = sizeof value - sizeof(wchar_t);
+        saved_[i] = {color.name, L"", false};
+        if (key && ::RegQueryValueExW(key, color.name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS) {
+            saved_[i].value = value;
+            saved_[i].had = true;
+        }
+        ::wsprintfW(value, L"%u %u %u", GetRValue(color.color), GetGValue(color.color), GetBValue(color.color));
+        if (key)
+            ::RegSetValueExW(key, color.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                             static_cast<DWORD>((::lstrlenW(value) + 1) * sizeof(wchar_t)));
+    }
+    if (key) ::RegCloseKey(key);
+}
+
+ScopedTheme::~ScopedTheme() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kColorsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    for (const Saved& saved : saved_) {
+        if (saved.had)
+            ::RegSetValueExW(key, saved.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(saved.value.c_str()),
+                             static_cast<DWORD>((saved.value.size() + 1) * sizeof(wchar_t)));
+        else
+            ::RegDeleteValueW(key, saved.name.c_str());
+    }
+    ::RegCloseKey(key);
+}
+
+SeenHighContrast::SeenHighContrast() : mutex_(::CreateMutexW(nullptr, FALSE, fontprobe::kHighContrastMutex)) {}
+SeenHighContrast::~SeenHighContrast() {
+    if (mutex_) ::CloseHandle(mutex_);
+}
+
+bool TellContrastChanged(HWND wizard, bool on) {
+    // The hook stays for the test's run: the probe it loads stays in the
+    // wizard's process anyway.
+    static HMODULE probe = ::LoadLibraryW((test::TestBinDir() + L"\\font-probe.dll").c_str());
+    auto* hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(probe, "FontProbeHook")));
+    if (!hook || !::SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, ::GetWindowThreadProcessId(wizard, nullptr)))
+        return false;
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(wizard, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_NORMAL, 10000, &result);
+    const WizardWindow window(wizard);
+    return test::WaitFor([&] { return (window.RegionArea() == -1) == on; });
 }
 
 std::wstring ModuleText(const std::wstring& modulePath, UINT id) {

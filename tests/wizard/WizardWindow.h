@@ -60,8 +60,60 @@ private:
     HWND hwnd_;
 };
 
-// The process's visible top-level window of that title, polled for with a deadline.
+// The process's visible top-level window of that title, polled for with a
+// deadline. Where AV_HIGH_CONTRAST is set, the wizard is then made to see
+// High Contrast on (below) and has followed it.
 HWND WaitForWindow(DWORD processId, const std::wstring& title, DWORD timeoutMs = 30000);
+
+// A contrast theme: the system colours a prefix's programs take at their
+// start, as Windows' own value names under HKCU\Control Panel\Colors.
+struct ThemeColor {
+    int index;            // COLOR_...
+    const wchar_t* name;  // its value's name
+    COLORREF color;
+};
+struct Theme {
+    const char* name;
+    ThemeColor colors[13];
+};
+extern const Theme kNightSky;  // dark
+extern const Theme kDesert;    // light
+
+// Sets a theme's colours for the programs started from now on; the earlier
+// values come back at the end.
+class ScopedTheme {
+public:
+    explicit ScopedTheme(const Theme& theme);
+    ~ScopedTheme();
+    ScopedTheme(const ScopedTheme&) = delete;
+    ScopedTheme& operator=(const ScopedTheme&) = delete;
+
+private:
+    struct Saved {
+        std::wstring name, value;
+        bool had;
+    };
+    Saved saved_[13];
+};
+
+// High Contrast as the wizard's process sees it: while one of these lives,
+// font-probe.dll (FontProbe.h) answers there that it is on.
+class SeenHighContrast {
+public:
+    SeenHighContrast();
+    ~SeenHighContrast();
+    SeenHighContrast(const SeenHighContrast&) = delete;
+    SeenHighContrast& operator=(const SeenHighContrast&) = delete;
+
+private:
+    HANDLE mutex_;
+};
+
+// Loads the probe into the wizard's process and tells the wizard that the
+// setting changed, as Windows does (WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST);
+// true once it has followed: no window region in High Contrast, its
+// skin's shape again without.
+bool TellContrastChanged(HWND wizard, bool on);
 
 // UTF-8, as Accessible reports names.
 std::string Utf8Text(const std::wstring& text);
