@@ -1219,7 +1219,10 @@ protected:
 
 TEST_F(ContrastTest, EveryPageOfTheInstallAndUninstallInTheThemesColoursAlone) {
     const SeenHighContrast on;
-    for (const Theme* theme : {&kNightSky, &kDesert}) {
+    // At 100 % a dark theme and a light one; at other scales the dark one.
+    std::vector<const Theme*> themes = {&kNightSky, &kDesert};
+    if (display_) themes.pop_back();
+    for (const Theme* theme : themes) {
         SCOPED_TRACE(theme->name);
         const ScopedTheme colors(*theme);
         // With the application running, each run waits a second for it to
@@ -1275,9 +1278,12 @@ TEST_F(ContrastTest, EveryPageOfTheInstallAndUninstallInTheThemesColoursAlone) {
     }
     // The dark theme and the light one are two pictures of each page.
     for (const auto& page : seen_) {
-        ASSERT_EQ(2u, page.second.size()) << page.first;
-        EXPECT_NE(page.second[0], page.second[1]) << page.first;
+        ASSERT_EQ(themes.size(), page.second.size()) << page.first;
+        if (themes.size() == 2) {
+            EXPECT_NE(page.second[0], page.second[1]) << page.first;
+        }
     }
+    EXPECT_EQ(8u, seen_.size()) << "pages seen";
 }
 
 TEST_F(ContrastTest, TurnedOffWhileTheWizardIsOpenTheSkinComesBack) {
