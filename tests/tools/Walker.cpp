@@ -4,6 +4,7 @@
 
 #include "framework/Handle.h"
 #include "tests/tools/WalkWindows.h"
+#include "tests/wizard/ContrastSeam.h"
 
 namespace walk {
 
@@ -197,6 +198,13 @@ int Walker::Run() {
                                 kWizardAppearsMs);
     if (appeared == Wait::TimedOut) return Fail(L"no wizard window appeared");
     if (appeared == Wait::Done) {
+        // AV_WALK_HIGH_CONTRAST names font-probe.dll: the wizard is walked
+        // in High Contrast, in the colours of the prefix's session.
+        wchar_t probe[MAX_PATH] = {};
+        if (::GetEnvironmentVariableW(L"AV_WALK_HIGH_CONTRAST", probe, MAX_PATH)) {
+            static contrast::SeenHighContrast on;
+            if (!contrast::TellContrastChanged(wizard_, true, probe)) return Fail(L"the wizard did not follow High Contrast");
+        }
         MoveMouseAway();
         Report(L"ready", Save(SettledShot(wizard_, kPageQuietMs, kPageSettleMs), L"ready"));
         HWND wizard = wizard_;

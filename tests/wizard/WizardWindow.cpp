@@ -10,7 +10,6 @@
 #include "tests/support/Keyboard.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestSupport.h"
-#include "tests/wizard/FontProbe.h"
 
 namespace wizard {
 
@@ -246,22 +245,8 @@ ScopedTheme::~ScopedTheme() {
     ::RegCloseKey(key);
 }
 
-SeenHighContrast::SeenHighContrast() : mutex_(::CreateMutexW(nullptr, FALSE, fontprobe::kHighContrastMutex)) {}
-SeenHighContrast::~SeenHighContrast() {
-    if (mutex_) ::CloseHandle(mutex_);
-}
-
 bool TellContrastChanged(HWND wizard, bool on) {
-    // The hook stays for the test's run: the probe it loads stays in the
-    // wizard's process anyway.
-    static HMODULE probe = ::LoadLibraryW((test::TestBinDir() + L"\\font-probe.dll").c_str());
-    auto* hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(probe, "FontProbeHook")));
-    if (!hook || !::SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, ::GetWindowThreadProcessId(wizard, nullptr)))
-        return false;
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(wizard, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_NORMAL, 10000, &result);
-    const WizardWindow window(wizard);
-    return test::WaitFor([&] { return (window.RegionArea() == -1) == on; });
+    return contrast::TellContrastChanged(wizard, on, test::TestBinDir() + L"\\font-probe.dll");
 }
 
 std::wstring ModuleText(const std::wstring& modulePath, UINT id) {

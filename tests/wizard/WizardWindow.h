@@ -3,7 +3,11 @@
 
 #include <string>
 
+#include "tests/wizard/ContrastSeam.h"
+
 namespace wizard {
+
+using contrast::SeenHighContrast;
 
 // The wizard's control ids.
 enum : int {
@@ -96,23 +100,8 @@ private:
     Saved saved_[13];
 };
 
-// High Contrast as the wizard's process sees it: while one of these lives,
-// font-probe.dll (FontProbe.h) answers there that it is on.
-class SeenHighContrast {
-public:
-    SeenHighContrast();
-    ~SeenHighContrast();
-    SeenHighContrast(const SeenHighContrast&) = delete;
-    SeenHighContrast& operator=(const SeenHighContrast&) = delete;
-
-private:
-    HANDLE mutex_;
-};
-
-// Loads the probe into the wizard's process and tells the wizard that the
-// setting changed, as Windows does (WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST);
-// true once it has followed: no window region in High Contrast, its
-// skin's shape again without.
+// Loads font-probe.dll into the wizard's process and tells it that High
+// Contrast changed (ContrastSeam.h); true once it has followed.
 bool TellContrastChanged(HWND wizard, bool on);
 
 // UTF-8, as Accessible reports names.
