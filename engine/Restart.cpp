@@ -12,9 +12,10 @@ DWORD EnableShutdownPrivilege() {
     TOKEN_PRIVILEGES privileges = {1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
     if (!::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
         return ::GetLastError();
-    // Succeeds without the privilege too, and says so only in the last error.
+    // Succeeds without the privilege too, and says so only in the last
+    // error (ERROR_NOT_ALL_ASSIGNED): the last error tells either way.
     ::SetLastError(ERROR_SUCCESS);
-    if (!::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr)) return ::GetLastError();
+    ::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
     return ::GetLastError();
 }
 

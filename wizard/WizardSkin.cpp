@@ -59,8 +59,6 @@ COLORREF WizardDialog::TextColor(COLORREF skinColor) const {
 
 void WizardDialog::OnContrastChanged() {
     ReadContrast();
-    // Common controls keep the system's colours until they are told.
-    ::SendMessageW(progressBar_, WM_SYSCOLORCHANGE, 0, 0);
     titleLabel_.SetCaptionColor(TextColor(kTitleColor));
     upperText_.SetCaptionColor(TextColor(kPageTextColor));
     lowerText_.SetCaptionColor(TextColor(kPageTextColor));

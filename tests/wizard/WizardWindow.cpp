@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Handle.h"
+#include "framework/RegKey.h"
 #include "tests/support/Keyboard.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestSupport.h"
@@ -209,40 +210,44 @@ const Theme kDesert = {"Desert", {
     {COLOR_WINDOWFRAME, L"WindowFrame", RGB(61, 61, 61)}}};
 
 namespace {
+
 const wchar_t kColorsKey[] = L"Control Panel\\Colors";
+
+void SetText(HKEY key, const std::wstring& name, const std::wstring& value) {
+    ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+} // namespace
+
 ScopedTheme::ScopedTheme(const Theme& theme) {
-    HKEY key = nullptr;
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, kColorsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+    fw::RegKey key;
+    key.Create(HKEY_CURRENT_USER, kColorsKey, KEY_READ | KEY_WRITE);
     for (size_t i = 0; i < 13; ++i) {
         const ThemeColor& color = theme.colors[i];
         wchar_t value[64] = {};
         DWORD bytes = sizeof value - sizeof(wchar_t);
         saved_[i] = {color.name, L"", false};
-        if (key && ::RegQueryValueExW(key, color.name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS) {
+        if (!key.IsValid()) continue;
+        if (::RegQueryValueExW(key.Get(), color.name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes) ==
+            ERROR_SUCCESS) {
             saved_[i].value = value;
             saved_[i].had = true;
         }
         ::wsprintfW(value, L"%u %u %u", GetRValue(color.color), GetGValue(color.color), GetBValue(color.color));
-        if (key)
-            ::RegSetValueExW(key, color.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                             static_cast<DWORD>((::lstrlenW(value) + 1) * sizeof(wchar_t)));
+        SetText(key.Get(), color.name, value);
     }
-    if (key) ::RegCloseKey(key);
 }
 
 ScopedTheme::~ScopedTheme() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kColorsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    fw::RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kColorsKey, KEY_WRITE) != ERROR_SUCCESS) return;
     for (const Saved& saved : saved_) {
         if (saved.had)
-            ::RegSetValueExW(key, saved.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(saved.value.c_str()),
-                             static_cast<DWORD>((saved.value.size() + 1) * sizeof(wchar_t)));
+            SetText(key.Get(), saved.name, saved.value);
         else
-            ::RegDeleteValueW(key, saved.name.c_str());
+            ::RegDeleteValueW(key.Get(), saved.name.c_str());
     }
-    ::RegCloseKey(key);
 }
 
 bool TellContrastChanged(HWND wizard, bool on) {
