@@ -1,6 +1,7 @@
 #include "app/SetupApp.h"
 
 #include <cstring>
+#include <objbase.h>
 
 #include "app/AppGlobals.h"
 #include "app/LanguageModule.h"
@@ -9,7 +10,6 @@
 #include "app/SetupCommandLine.h"
 #include "engine/Compat.h"
 #include "engine/EventLog.h"
-#include "framework/ComInit.h"
 #include "engine/Install.h"
 #include "engine/Messages.h"
 #include "engine/Outcome.h"
@@ -113,7 +113,11 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     }
 
     // Screen readers reach the controls' accessible objects through COM.
-    fw::ComInit com;
+    // The apartment is left to the end of the process: uninitializing it
+    // tears down the objects' stubs while the reader's last call (the one
+    // that pressed Finish) may still be completing, and Wine's RPC can then
+    // wait for that call for good, leaving the run without an end.
+    ::CoInitialize(nullptr);
     WizardDialog wizard(sourceDir, UninstallMode, nullptr);
     INT_PTR result = wizard.DoModal();
     // No wizard was shown (a session without a desktop, a damaged
