@@ -180,8 +180,9 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
             before.keyCount);
     // On disk before the first change: a run cut off later leaves this much.
     FlushRunLog();
-    if (before.serviceBefore) StopAndRemoveService(config.InstallDir, ServiceToolBoundMs(config));
-    CloseRunningApplication(config.AppName);
+    if (before.serviceBefore)
+        StopAndRemoveService(config.InstallDir, ServiceToolBoundMs(config), StopBoundMs(config));
+    CloseRunningApplication(config.AppName, StopBoundMs(config));
 
     bool serviceStarted = false;
     WaitingFiles waiting;
@@ -192,7 +193,7 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
         return SetupOutcome::DoneAfterRestart;
     }
     // The failure has been reported; the machine goes back to how it was.
-    RollBackInstall(config.InstallDir, before, serviceStarted, ServiceToolBoundMs(config));
+    RollBackInstall(config, before, serviceStarted);
     ReportRollbackEvent(config.AppName, HadInstallation(before));
     return SetupOutcome::Failed;
 }

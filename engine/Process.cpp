@@ -3,6 +3,7 @@
 #include "engine/Messages.h"
 #include "engine/Paths.h"
 #include "engine/SetupLog.h"
+#include "engine/Waits.h"
 
 const wchar_t kServiceTool[] = L"ArrSvcSetup.exe";
 
@@ -11,10 +12,6 @@ namespace {
 ProcessCreator createProcess = nullptr;
 
 constexpr int kShown = 1;
-
-// Nothing tells us when the tool or the application has finished acting on
-// a command, so each gets this long before the next step.
-constexpr DWORD kSettleMs = 1000;
 
 // A window that has not handled WM_CLOSE by then is given up on; without a
 // bound a hung application would hold the install for ever.
@@ -26,11 +23,6 @@ fw::Handle RunServiceTool(const wchar_t* installDir, const wchar_t* args) {
     wchar_t commandLine[kPathChars];
     if (!ComposeCommandLine(commandLine, kPathChars, installDir, kServiceTool, args)) return {};
     return RunProgram(commandLine, kShown);
-}
-
-void Pause(const wchar_t* after) {
-    LogLine(L"Pause of %lu ms after %s", kSettleMs, after);
-    ::Sleep(kSettleMs);
 }
 
 // From the process's start to its end.
@@ -98,11 +90,14 @@ bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args, DWORD b
     return EndedWithSuccess(RunServiceTool(installDir, args), boundMs);
 }
 
-void StopAndRemoveService(const wchar_t* installDir, DWORD boundMs) {
-    RunServiceToolToEnd(installDir, L"-k", boundMs);
-    Pause(L"-k");
-    RunServiceToolToEnd(installDir, L"-u", boundMs);
-    Pause(L"-u");
+// A tool may return while the service still stops: its program holds its
+// files until its process has ended, and a service only marked for
+// deletion would refuse the "-i" that follows.
+void StopAndRemoveService(const wchar_t* installDir, DWORD toolBoundMs, DWORD stopBoundMs) {
+    RunServiceToolToEnd(installDir, L"-k", toolBoundMs);
+    WaitForServicesToStop(installDir, stopBoundMs);
+    RunServiceToolToEnd(installDir, L"-u", toolBoundMs);
+    WaitForServicesToGo(installDir, stopBoundMs);
 }
 
 fw::Handle StartServiceRegistration(const wchar_t* installDir) {
@@ -127,14 +122,24 @@ int RegisterService(const wchar_t* installDir, DWORD boundMs) {
     return tool.IsValid() && FinishServiceRegistration(tool, boundMs) ? 1 : 0;
 }
 
-void CloseRunningApplication(const wchar_t* appName) {
+void CloseRunningApplication(const wchar_t* appName, DWORD stopBoundMs) {
     // An empty title would match any untitled window of any program.
     if (!appName || !appName[0]) return;
     HWND window = ::FindWindowW(nullptr, appName);
     if (!window) return;
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    // Opened before the close, so that its id cannot name another process
+    // by the time it is waited on.
+    fw::Handle process(processId && processId != ::GetCurrentProcessId()
+                           ? ::OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr);
     DWORD_PTR answer = 0;
-    LogLine(L"The application's window \"%s\" asked to close", appName);
+    LogLine(L"The application's window \"%s\" (process %lu) asked to close", appName, processId);
     if (!::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseAnswerMs, &answer))
         LogLine(L"Its window did not answer within %u ms", kCloseAnswerMs);
-    Pause(L"the application's window was asked to close");
+    // Its files are free only once its process has ended, which may save
+    // its settings first.
+    wchar_t what[64];
+    if (process.IsValid() && FormatPath(what, L"the application's process %lu", processId))
+        WaitForProcessToEnd(process.Get(), stopBoundMs, what);
 }

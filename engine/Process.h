@@ -26,10 +26,17 @@ void SetProcessCreator(ProcessCreator creator);
 // ServiceToolTimeout says otherwise; a run still going then is ended.
 constexpr DWORD kDefaultToolBoundMs = 30000;
 
-// Takes the service down with the tool in installDir: "-k", 1000 ms, "-u",
-// 1000 ms, each run within `boundMs`. Failures to start the tool are
-// ignored.
-void StopAndRemoveService(const wchar_t* installDir, DWORD boundMs = kDefaultToolBoundMs);
+// How long the installer waits for a service or the application to end
+// unless setup.ini's StopTimeout says otherwise.
+constexpr DWORD kDefaultStopBoundMs = 30000;
+
+// Takes the service down with the tool in installDir: "-k", then until the
+// services of installDir have stopped and their processes ended, "-u",
+// then until they are no longer registered. Each run of the tool within
+// `toolBoundMs`, each wait within `stopBoundMs`. Failures to start the
+// tool are ignored.
+void StopAndRemoveService(const wchar_t* installDir, DWORD toolBoundMs = kDefaultToolBoundMs,
+                          DWORD stopBoundMs = kDefaultStopBoundMs);
 
 // Starts the tool with "-i". Empty, after "Fail to install the service!",
 // when it cannot be started.
@@ -53,5 +60,6 @@ int RegisterService(const wchar_t* installDir, DWORD boundMs = kDefaultToolBound
 bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args, DWORD boundMs);
 
 // Asks the top-level window titled exactly appName (if any) to close, then
-// gives it 1000 ms. A window that does not answer costs a bounded wait.
-void CloseRunningApplication(const wchar_t* appName);
+// waits, within `stopBoundMs`, for the process that owned it to end. A
+// window that does not answer costs a bounded wait.
+void CloseRunningApplication(const wchar_t* appName, DWORD stopBoundMs = kDefaultStopBoundMs);

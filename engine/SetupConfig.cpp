@@ -59,12 +59,13 @@ void ReadSetupConfig(const wchar_t* sourceDir, SetupConfig& config, const wchar_
     profile.ReadString(kStartup, L"CompanyName", L"Veltro Technology Corp.", config.CompanyName);
     profile.ReadString(kStartup, L"Version", L"1.00.00", config.Version);
     config.LaunchAPInSilentMode = profile.ReadInt(kCustomized, L"LaunchAPInSilentMode") != 0 ? 1 : 0;
-    config.ServiceToolTimeout = ServiceToolTimeoutOf(profile.ReadInt(kCustomized, L"ServiceToolTimeout"));
+    config.ServiceToolTimeout = TimeoutSecondsOf(profile.ReadInt(kCustomized, L"ServiceToolTimeout"));
+    config.StopTimeout = TimeoutSecondsOf(profile.ReadInt(kCustomized, L"StopTimeout"));
 }
 
-int ServiceToolTimeoutOf(int written) {
-    if (written <= 0) return kDefaultServiceToolTimeout;
-    return written < kLongestServiceToolTimeout ? written : kLongestServiceToolTimeout;
+int TimeoutSecondsOf(int written) {
+    if (written <= 0) return kDefaultTimeout;
+    return written < kLongestTimeout ? written : kLongestTimeout;
 }
 
 const wchar_t* ProgramFilesName(int wow64, unsigned short langId) {

@@ -14,19 +14,24 @@ struct SetupConfig {
     // How long, in seconds, each run of the service tool may take before
     // it is ended and its step counts as failed.
     int ServiceToolTimeout;
+    // How long, in seconds, the installer waits for a service to stop, to
+    // be removed, or for the application to end, before it goes on.
+    int StopTimeout;
 };
 
-constexpr int kDefaultServiceToolTimeout = 30;
-constexpr int kLongestServiceToolTimeout = 600;
+constexpr int kDefaultTimeout = 30;
+constexpr int kLongestTimeout = 600;
 
-// ServiceToolTimeout as setup.ini gives it (0 where it is missing or not a
+// A time-out as setup.ini gives it (0 where it is missing or not a
 // number): 1 to 600 seconds as written, more taken as 600, anything else
 // the default 30.
-int ServiceToolTimeoutOf(int written);
+int TimeoutSecondsOf(int written);
 
 inline DWORD ServiceToolBoundMs(const SetupConfig& config) {
     return static_cast<DWORD>(config.ServiceToolTimeout) * 1000;
 }
+
+inline DWORD StopBoundMs(const SetupConfig& config) { return static_cast<DWORD>(config.StopTimeout) * 1000; }
 
 // Reads "<sourceDir>setup.ini" (sourceDir ends with a backslash). A missing
 // file or key gives the default; a key present but empty leaves its field

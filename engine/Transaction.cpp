@@ -339,15 +339,15 @@ void CommitInstall(const wchar_t* installDir, const Journal& journal) {
     if (JournalPath(installDir, path)) ::DeleteFileW(path);
 }
 
-void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService, DWORD toolBoundMs) {
+void RollBackInstall(const SetupConfig& config, const Journal& journal, bool takeDownService) {
+    const wchar_t* installDir = config.InstallDir;
+    const DWORD toolBoundMs = ServiceToolBoundMs(config);
     LogLine(L"Rollback of the install in %s, from its journal", installDir);
     // No replacement of this run may happen at the next restart.
     CancelQueuedIn(installDir);
     // The service runs the tool's own file, which goes back below.
-    if (takeDownService && ServiceToolThere(installDir)) {
-        ServiceToolRun(installDir, L"-k", toolBoundMs);
-        ServiceToolRun(installDir, L"-u", toolBoundMs);
-    }
+    if (IsNt6 && takeDownService && ServiceToolThere(installDir))
+        StopAndRemoveService(installDir, toolBoundMs, StopBoundMs(config));
     for (int i = journal.pathCount - 1; i >= 0; --i) {
         if (!journal.paths[i].folder) RestoreFile(journal.paths[i]);
     }
@@ -396,7 +396,7 @@ bool RecoverInterruptedInstall(const wchar_t* sourceDir, SetupConfig& config) {
     }
     LogLine(L"Recovery: %s left by a run that was cut off, with %d files and %d registry keys; undoing it", path,
             journal->pathCount, journal->keyCount);
-    RollBackInstall(config.InstallDir, *journal, true, ServiceToolBoundMs(config));
+    RollBackInstall(config, *journal, true);
     ReportRollbackEvent(config.AppName, HadInstallation(*journal));
     ReadSetupConfig(sourceDir, config);
     return true;

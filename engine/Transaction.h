@@ -50,8 +50,9 @@ void CommitInstall(const wchar_t* installDir, const Journal& journal);
 // for the restart, takes down a service it may have registered, removes
 // what it added, puts every kept file back, restores the registry entries,
 // registers and starts the earlier service again, and removes the folders
-// it made. Each run of the service tool gets `toolBoundMs`.
-void RollBackInstall(const wchar_t* installDir, const Journal& journal, bool takeDownService, DWORD toolBoundMs);
+// it made, in config's InstallDir. The service tool's runs and the waits for
+// the service get config's bounds.
+void RollBackInstall(const SetupConfig& config, const Journal& journal, bool takeDownService);
 
 // True when the journal lists an earlier installation's files.
 bool HadInstallation(const Journal& journal);

@@ -81,8 +81,8 @@ SetupOutcome UninstallApplication(const SetupConfig& config) {
     // Replacements that an install left for the restart would bring files
     // back.
     CancelQueuedIn(config.InstallDir);
-    if (IsNt6) StopAndRemoveService(config.InstallDir, ServiceToolBoundMs(config));
-    CloseRunningApplication(config.AppName);
+    if (IsNt6) StopAndRemoveService(config.InstallDir, ServiceToolBoundMs(config), StopBoundMs(config));
+    CloseRunningApplication(config.AppName, StopBoundMs(config));
     WaitingFiles waiting;
     const bool gone = DeleteInstalledFiles(config, waiting);
     DeleteDesktopShortcut(config.AppName);

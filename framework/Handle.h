@@ -63,4 +63,18 @@ private:
     HMODULE m_ = nullptr;
 };
 
+// Owner of a service control manager or service handle.
+class ServiceHandle {
+public:
+    explicit ServiceHandle(SC_HANDLE h) : h_(h) {}
+    ~ServiceHandle() { if (h_) ::CloseServiceHandle(h_); }
+    ServiceHandle(const ServiceHandle&) = delete;
+    ServiceHandle& operator=(const ServiceHandle&) = delete;
+    explicit operator bool() const { return h_ != nullptr; }
+    SC_HANDLE Get() const { return h_; }
+
+private:
+    SC_HANDLE h_;
+};
+
 } // namespace fw

@@ -61,7 +61,8 @@ struct KnownKeys {
 };
 
 const KnownKeys kKnownKeys[] = {
-    {L"Customized_Setting", {L"APPFolderName", L"APPFileName", L"LaunchAPInSilentMode", L"ServiceToolTimeout"}},
+    {L"Customized_Setting", {L"APPFolderName", L"APPFileName", L"LaunchAPInSilentMode", L"ServiceToolTimeout",
+                              L"StopTimeout"}},
     {L"Startup", {L"AppName", L"CompanyName", L"Version"}},
 };
 

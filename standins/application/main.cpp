@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -62,5 +63,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int show) {
     window.Show(minimised ? SW_SHOWMINNOACTIVE : show);
     int exitCode = RunMessageLoop();
     SaveSettings(minimised);
+    // AV_STANDIN_END_MS: it takes that long to end after its window has
+    // closed, holding its files, as a program that writes its data would.
+    wchar_t endMs[16];
+    DWORD length = ::GetEnvironmentVariableW(L"AV_STANDIN_END_MS", endMs, 16);
+    if (length > 0 && length < 16) ::Sleep(static_cast<DWORD>(std::wcstoul(endMs, nullptr, 10)));
     return exitCode;
 }

@@ -22,10 +22,24 @@ ScHandle OpenOurService(DWORD access) {
     return ScHandle(::OpenServiceW(manager.Get(), ServiceName().c_str(), access));
 }
 
+// AV_STANDIN_SERVICE_STOP_MS where "-i" runs: the service then takes that
+// long to stop, as one that saves its state would. It reaches the service
+// on its command line, since the SCM does not pass the caller's
+// environment on.
+std::wstring StopDelayArg() {
+    wchar_t delay[16];
+    DWORD length = ::GetEnvironmentVariableW(L"AV_STANDIN_SERVICE_STOP_MS", delay, 16);
+    return length > 0 && length < 16 ? std::wstring(L" ") + delay : std::wstring();
+}
+
 // Quoted, so that a folder with spaces cannot start a different program.
 std::wstring ServiceBinary() {
-    return L"\"" + OwnPath() + L"\" " + kServiceModeArg + L" \"" + ServiceName() + L"\"";
+    return L"\"" + OwnPath() + L"\" " + kServiceModeArg + L" \"" + ServiceName() + L"\"" + StopDelayArg();
 }
+
+// AV_STANDIN_STOP_AT_ONCE: "-k" asks the service to stop and returns
+// without waiting for it, as many real tools do.
+bool StopsAtOnce() { return ::GetEnvironmentVariableW(L"AV_STANDIN_STOP_AT_ONCE", nullptr, 0) > 0; }
 
 ScHandle CreateOrUpdate(const std::wstring& binary) {
     ScHandle manager = OpenManager(SC_MANAGER_CREATE_SERVICE);
@@ -80,13 +94,13 @@ bool StopService() {
     bool stopped = ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) ||
                    ::GetLastError() == ERROR_SERVICE_NOT_ACTIVE;
     DWORD start = ::GetTickCount();
-    while (stopped && !IsStopped(service.Get())) {
+    while (stopped && !StopsAtOnce() && !IsStopped(service.Get())) {
         if (::GetTickCount() - start > kStopWaitMs) stopped = false;
         else ::Sleep(kStopPollMs);
     }
     // The service's process still holds this program's file until it ends.
     if (serviceProcess) {
-        if (stopped) ::WaitForSingleObject(serviceProcess, kStopWaitMs);
+        if (stopped && !StopsAtOnce()) ::WaitForSingleObject(serviceProcess, kStopWaitMs);
         ::CloseHandle(serviceProcess);
     }
     return stopped;

@@ -6,8 +6,9 @@
 // points an existing registration at this tool, and starts it.
 bool InstallService();
 
-// "-k": stops the service and waits, bounded, until it has stopped. A
-// service that is not running counts as stopped.
+// "-k": stops the service and waits, bounded, until it has stopped (not
+// where AV_STANDIN_STOP_AT_ONCE is set). A service that is not running
+// counts as stopped.
 bool StopService();
 
 // "-u": deletes the service; the SCM removes it once it has stopped.

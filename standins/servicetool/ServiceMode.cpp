@@ -14,6 +14,7 @@ SERVICE_STATUS_HANDLE statusHandle = nullptr;
 HANDLE stopEvent = nullptr;
 SERVICE_STATUS status = {};
 std::wstring serviceName;
+DWORD stopDelayMs = 0;
 
 void Report(DWORD state) {
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
@@ -42,13 +43,16 @@ void WINAPI ServiceMain(DWORD, wchar_t**) {
     stopEvent = stop.Get();
     Report(SERVICE_RUNNING);
     ::WaitForSingleObject(stop.Get(), INFINITE);
+    // Saving its state, while its program still holds its files.
+    if (stopDelayMs) ::Sleep(stopDelayMs);
     Report(SERVICE_STOPPED);
 }
 
 } // namespace
 
-bool RunAsService(const wchar_t* name) {
+bool RunAsService(const wchar_t* name, DWORD stopMs) {
     serviceName = name;
+    stopDelayMs = stopMs;
     // The table wants a writable name; for a service of its own process
     // the SCM ignores it anyway.
     std::wstring tableName = serviceName;

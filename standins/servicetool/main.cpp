@@ -75,8 +75,10 @@ DWORD WINAPI EndAfterLifetime(void*) {
 // a display) the service would never answer it.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
     LogCommandLine();
-    if (__argc == 3 && std::wcscmp(__wargv[1], kServiceModeArg) == 0)
-        return RunAsService(__wargv[2]) ? kExitOk : kExitFailed;
+    if ((__argc == 3 || __argc == 4) && std::wcscmp(__wargv[1], kServiceModeArg) == 0) {
+        const DWORD stopMs = __argc == 4 ? static_cast<DWORD>(std::wcstoul(__wargv[3], nullptr, 10)) : 0;
+        return RunAsService(__wargv[2], stopMs) ? kExitOk : kExitFailed;
+    }
     Command command = __argc == 2 ? FindCommand(__wargv[1]) : nullptr;
     if (!command) return kExitUsage;
     // No command of the stand-in outlives the tests that started it: an

@@ -640,6 +640,77 @@ TEST_F(HeldFileTest, AnUninstallMeetingAHeldFileFinishesAtTheRestart) {
     }
 }
 
+// A service that takes its time to stop once "-k" has returned, and an
+// application that takes its time to end once its window has closed: the
+// upgrade and the uninstall wait for each and need no restart. Past
+// StopTimeout they go on, and what is still in use goes at the restart.
+TEST_F(HeldFileTest, SlowProgramsAreWaitedForWithinStopTimeout) {
+    const struct {
+        const char* name;
+        int stopTimeout;
+        const wchar_t* slowMs;  // the service's stop, the application's end
+        int uninstallCode;
+        const wchar_t* logged;
+    } cases[] = {
+        {"within the bound", 30, L"3000", 0, L"Waited "},
+        {"past the bound", 2, L"10000", 3010, L"when the 2000 ms bound passed"},
+    };
+    const test::ScopedEnv stopAtOnce(L"AV_STANDIN_STOP_AT_ONCE", L"1");
+    std::unique_ptr<test::Process> application;
+    auto startApplication = [&] {
+        application.reset(new test::Process(L"\"" + product_.Installed(L"KXRaidSetup.exe") + L"\""));
+        ASSERT_TRUE(test::WaitFor([&] { return ::FindWindowW(nullptr, product_.appName.c_str()) != nullptr; }));
+    };
+    auto expectWaitsLogged = [&](const std::wstring& log) {
+        EXPECT_NE(std::wstring::npos, log.find(L" ms for the application's process ")) << test::Narrow(log);
+        if (!test::ExpectedNt6()) return;
+        const size_t service = log.find(L" ms for the service \"" + product_.serviceName + L"\" (process ");
+        EXPECT_LT(service, log.find(L"ArrSvcSetup.exe\" -u"));
+        EXPECT_LT(log.find(L" Waited ", log.rfind(L'\n', service)), service) << "with its time";
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        product_.RemoveAll();
+        product_.WriteSetupIni(v1_, 0, 0, c.stopTimeout);
+        product_.WriteSetupIni(v2_, 0, 0, c.stopTimeout);
+        AppendBytes(v2_ + L"\\setup.ini", "Version=2.00.00\r\n");
+        const test::ScopedEnv slowService(L"AV_STANDIN_SERVICE_STOP_MS", c.slowMs);
+        const test::ScopedEnv slowApplication(L"AV_STANDIN_END_MS", c.slowMs);
+        ASSERT_EQ(0, RunSilent(v1_));
+        if (c.uninstallCode == 0) {
+            startApplication();
+            const test::LogFolder logs(dir_ / L"temp upgrade");
+            EXPECT_EQ(0, RunSilent(v2_));
+            MachineState files = InstalledFiles();
+            files.erase(product_.Installed(L"Cfg.KX"));  // the application's settings, saved as it ended
+            EXPECT_EQ(Version2Files(), files);
+            EXPECT_TRUE(NothingQueuedOfOurs()) << test::Narrow(test::PendingFileRenames());
+            expectWaitsLogged(logs.Newest());
+        }
+        startApplication();
+        const test::LogFolder logs(dir_ / (L"temp uninstall " + std::to_wstring(c.stopTimeout)));
+        test::Process uninstall(L"\"" + product_.Installed(L"Uninstall\\setup.exe") + L"\" delpkg SilentDel");
+        EXPECT_EQ(c.uninstallCode, uninstall.Wait(120000));
+        const std::wstring log = logs.Newest();
+        EXPECT_NE(std::wstring::npos, log.find(c.logged)) << test::Narrow(log);
+        if (c.uninstallCode == 0) expectWaitsLogged(log);
+        if (c.uninstallCode == 0) {
+            EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.installDir); }, 60000))
+                << Listing(InstalledFiles());
+        } else {
+            // The script ends, and the slow programs by themselves; the
+            // restart then removes what waited for it.
+            EXPECT_TRUE(test::WaitFor([&] { return !test::FileExists(product_.Installed(L"KxUninst.bat")); }, 60000));
+            EXPECT_TRUE(test::WaitFor([] { return !AnyProcessNamed(L"ping.exe"); }, 60000));
+            EXPECT_EQ(0, application->Wait(60000));
+            EXPECT_TRUE(test::WaitFor([&] { return test::ServiceState(product_.serviceName) == 0; }, 60000));
+            Restart();
+            EXPECT_FALSE(test::FileExists(product_.installDir)) << Listing(InstalledFiles());
+        }
+        EXPECT_TRUE(NothingQueuedOfOurs());
+    }
+}
+
 // A replacement queued, then a later step fails: the rollback cancels it.
 TEST_F(HeldFileTest, AFailureAfterAQueuedReplacementLeavesNothingQueued) {
     ASSERT_EQ(0, RunSilent(v1_));

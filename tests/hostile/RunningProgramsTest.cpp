@@ -13,6 +13,8 @@ namespace {
 
 // Seconds; long enough for the tool's quick commands even under emulation.
 constexpr int kShortToolTimeout = 8;
+// Seconds the install waits for an application that does not end.
+constexpr int kShortStopTimeout = 2;
 
 class ReinstallTest : public HostileTest {
 protected:
@@ -35,6 +37,7 @@ protected:
 };
 
 TEST_F(ReinstallTest, ApplicationIgnoringCloseIsReplacedWithoutHanging) {
+    product_->WriteSetupIni(medium_, 0, 0, kShortStopTimeout);
     InstallOnce();
     StartApplication(L"ignore-close");
     ExpectReplacedWhileRunning(Run(L"s", 60000));
@@ -42,6 +45,7 @@ TEST_F(ReinstallTest, ApplicationIgnoringCloseIsReplacedWithoutHanging) {
 }
 
 TEST_F(ReinstallTest, HungApplicationWindowIsReplacedWithoutHanging) {
+    product_->WriteSetupIni(medium_, 0, 0, kShortStopTimeout);
     InstallOnce();
     StartApplication(L"hang");
     ExpectReplacedWhileRunning(Run(L"s", 60000));

@@ -76,9 +76,11 @@ Installation::Installation(const std::wstring& tagText, const std::wstring& fold
 
 Installation::~Installation() { RemoveAll(); }
 
-void Installation::WriteSetupIni(const std::wstring& medium, int launchInSilentMode, int serviceToolTimeout) const {
+void Installation::WriteSetupIni(const std::wstring& medium, int launchInSilentMode, int serviceToolTimeout,
+                                 int stopTimeout) const {
     const std::string timeout =
-        serviceToolTimeout ? "ServiceToolTimeout=" + std::to_string(serviceToolTimeout) + "\r\n" : "";
+        (serviceToolTimeout ? "ServiceToolTimeout=" + std::to_string(serviceToolTimeout) + "\r\n" : "") +
+        (stopTimeout ? "StopTimeout=" + std::to_string(stopTimeout) + "\r\n" : "");
     WriteTextFile(medium + L"\\setup.ini",
                   "[Customized_Setting]\r\nAPPFolderName=" + Narrow(folder) +
                       "\r\nLaunchAPInSilentMode=" + std::to_string(launchInSilentMode) + "\r\n" + timeout +

@@ -19,9 +19,10 @@ struct Installation {
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
-    // A setup.ini for this product in `medium`; a ServiceToolTimeout of
-    // that many seconds where it is not 0.
-    void WriteSetupIni(const std::wstring& medium, int launchInSilentMode, int serviceToolTimeout = 0) const;
+    // A setup.ini for this product in `medium`; a ServiceToolTimeout and a
+    // StopTimeout of that many seconds where they are not 0.
+    void WriteSetupIni(const std::wstring& medium, int launchInSilentMode, int serviceToolTimeout = 0,
+                       int stopTimeout = 0) const;
     void RemoveAll() const;
     // Stops and deletes the stand-in service, once its tool is done with it.
     void RemoveService() const;

@@ -82,7 +82,7 @@ TEST_F(ConfigTest, LaunchFlagIsZeroOrOne) {
     EXPECT_EQ(0, Read().LaunchAPInSilentMode);
 }
 
-TEST_F(ConfigTest, ServiceToolTimeoutIsOneToSixHundredSeconds) {
+TEST_F(ConfigTest, TimeoutsAreOneToSixHundredSeconds) {
     const struct {
         const char* written;
         int seconds;
@@ -90,12 +90,17 @@ TEST_F(ConfigTest, ServiceToolTimeoutIsOneToSixHundredSeconds) {
         {nullptr, 30}, {"", 30}, {"0", 30}, {"-5", 30}, {"soon", 30},
         {"1", 1}, {"2", 2}, {"120", 120}, {"600", 600}, {"601", 600}, {"86400", 600},
     };
-    for (const auto& c : cases) {
-        WriteIni(c.written ? std::string("[Customized_Setting]\r\nServiceToolTimeout=") + c.written + "\r\n"
-                           : std::string("[Startup]\r\nAppName=Arrayvane\r\n"));
-        SetupConfig config = Read();
-        EXPECT_EQ(c.seconds, config.ServiceToolTimeout) << (c.written ? c.written : "(missing)");
-        EXPECT_EQ(static_cast<DWORD>(c.seconds) * 1000, ServiceToolBoundMs(config));
+    for (const char* key : {"ServiceToolTimeout", "StopTimeout"}) {
+        for (const auto& c : cases) {
+            WriteIni(c.written ? std::string("[Customized_Setting]\r\n") + key + "=" + c.written + "\r\n"
+                               : std::string("[Startup]\r\nAppName=Arrayvane\r\n"));
+            SetupConfig config = Read();
+            const bool tool = std::string(key) == "ServiceToolTimeout";
+            EXPECT_EQ(c.seconds, tool ? config.ServiceToolTimeout : config.StopTimeout)
+                << key << "=" << (c.written ? c.written : "(missing)");
+            EXPECT_EQ(static_cast<DWORD>(c.seconds) * 1000, tool ? ServiceToolBoundMs(config) : StopBoundMs(config));
+            EXPECT_EQ(30, tool ? config.StopTimeout : config.ServiceToolTimeout) << "the other one stays";
+        }
     }
 }
 

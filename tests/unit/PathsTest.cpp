@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/Paths.h"
+#include "engine/Waits.h"
 
 namespace {
 
@@ -89,3 +90,25 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{L"Tilde~Name", true}));
 
 } // namespace
+
+// Which services' programs lie in the installation folder, however their
+// command lines are written.
+TEST(ServiceProgramTest, OnlyAProgramInsideTheFolderMakesItsService) {
+    const wchar_t folder[] = L"C:\\Program Files\\HBC71K";
+    const struct {
+        const wchar_t* binaryPath;
+        bool inside;
+    } cases[] = {
+        {L"\"C:\\Program Files\\HBC71K\\ArrSvcSetup.exe\" -service \"Svc\"", true},
+        {L"C:\\Program Files\\HBC71K\\ArrSvcSetup.exe -service Svc", true},
+        {L"c:\\program files\\hbc71k\\Bin\\svc.EXE", true},
+        {L"\"C:\\Program Files\\HBC71K\\ArrSvcSetup.exe", true},
+        {L"\"C:\\Program Files\\HBC71K2\\ArrSvcSetup.exe\"", false},
+        {L"C:\\Program Files\\HBC71K", false},
+        {L"\"C:\\Program Files\\HBC71K\"", false},
+        {L"C:\\Windows\\system32\\svchost.exe -k C:\\Program Files\\HBC71K\\x.exe", false},
+        {L"C:\\Program Files\\Other\\a.exe C:\\Program Files\\HBC71K\\b.exe", false},
+        {L"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.inside, IsServiceIn(c.binaryPath, folder)) << "case " << (&c - cases);
+}

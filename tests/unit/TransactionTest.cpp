@@ -74,7 +74,9 @@ TEST(TransactionTest, RollBackPutsEachFileBackWhereverTheRunStopped) {
         std::unique_ptr<Journal> journal(new Journal);
         StartJournal(*journal);
         AddSavedPath(*journal, file.c_str(), false, c.existed);
-        RollBackInstall(dir.Path().c_str(), *journal, false, kDefaultToolBoundMs);
+        SetupConfig config = {};
+        CopyText(config.InstallDir, kPathChars, dir.Path().c_str());
+        RollBackInstall(config, *journal, false);
         EXPECT_EQ(c.after, Read(file));
         EXPECT_FALSE(test::FileExists(file + kKeptSuffix));
         EXPECT_FALSE(test::FileExists(file + kNewCopySuffix));
