@@ -3,7 +3,8 @@
 ;   makensis -DMEDIUM=DIR [-DSERVICE] -DOUTFILE=FILE bench/arrayvane.nsi
 ; MEDIUM is the medium folder (build/medium or a bench copy of it).
 ; SERVICE runs the service tool with "-i" after the files, without waiting
-; for it, as ours does on NT 6; its uninstaller then runs "-k" and "-u".
+; for it, as ours does on NT 6; a reinstall and its uninstaller first run
+; "-k" and "-u" and wait for each (ExecWait), as a careful script does.
 ; Names and values are those of the medium's default setup.ini.
 Unicode true
 !ifndef MEDIUM
@@ -31,6 +32,12 @@ Page instfiles
 UninstPage instfiles
 
 Section "Install"
+!ifdef SERVICE
+  ; A reinstall takes the earlier service down before its files go.
+  IfFileExists "$INSTDIR\ArrSvcSetup.exe" 0 +3
+    ExecWait '"$INSTDIR\ArrSvcSetup.exe" -k'
+    ExecWait '"$INSTDIR\ArrSvcSetup.exe" -u'
+!endif
   SetOutPath "$INSTDIR\Uninstall"
   File "${MEDIUM}\setup.ini"
   ; The seven language modules ours keeps beside its uninstaller.
@@ -77,7 +84,7 @@ Section "Uninstall"
   ; The uninstaller lies in the Uninstall folder: the product is its parent.
   GetFullPathName $Product "$INSTDIR\.."
 !ifdef SERVICE
-  ; Ours waits for the tool to end too (its pauses come on top).
+  ; Ours waits for the tool to end too, then for the service to go.
   ExecWait '"$Product\ArrSvcSetup.exe" -k'
   ExecWait '"$Product\ArrSvcSetup.exe" -u'
 !endif

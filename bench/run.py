@@ -505,39 +505,39 @@ def measure_payloads():
     return out
 
 
-# -------------------------------------------------------------------- pauses
+# --------------------------------------------------------------------- waits
 
-def count_pauses():
-    """The pauses that the service tool's runs bring: the stand-in logs each
-    of its command lines (AV_STANDIN_LOG), and the engine pauses 1000 ms
-    after every "-k" and "-u" it starts (engine/Process.cpp). One install and
-    one uninstall, as measured."""
-    log_unix = os.path.join(PREFIX, "drive_c", "bench-standin.log")
-    env = dict(ENV, AV_STANDIN_LOG="C:\\bench-standin.log")
-    counts = {}
+WAIT_LINE = re.compile(r"(Waited (\d+) ms for .*|.*bound passed.*)$")
 
-    def tool_lines():
+
+def count_waits():
+    """What each run waits for and how long, from its own log (log=): a
+    fresh silent install, the silent upgrade over it, the silent uninstall.
+    Each wait's line names what it waited for and the milliseconds."""
+    log_unix = os.path.join(PREFIX, "drive_c", "bench-waits.log")
+    waits = {}
+
+    def logged_waits():
         if not os.path.exists(log_unix):
             return []
-        with open(log_unix, encoding="utf-8", errors="replace") as f:
-            lines = [l.strip() for l in f if "ArrSvcSetup" in l]
+        with open(log_unix, encoding="utf-8-sig", errors="replace") as f:
+            found = [WAIT_LINE.search(l.rstrip()) for l in f]
         os.remove(log_unix)
-        return lines
+        return [{"text": m.group(1), "ms": int(m.group(2)) if m.group(2) else None} for m in found if m]
 
-    reset()
-    tool_lines()
-    subprocess.run(["wine", os.path.join(MEDIUM, "setup.exe"), "s"], env=env, check=True)
-    lines = tool_lines()
-    counts["install"] = {"tool_runs": [l.split()[-1] for l in lines],
-                         "pauses": sum(l.endswith((" -k", " -u")) for l in lines)}
+    log_arg = "/log=C:\\bench-waits.log"
+    reset(await_service=True)
+    logged_waits()
+    run(["wine", os.path.join(MEDIUM, "setup.exe"), "s", log_arg])
     probe("await-service", SERVICE)
-    subprocess.run(["wine", PROBE, "walk", INSTALL_DIR + "\\Uninstall\\setup.exe", "delpkg"], env=env,
-                   check=True, stdout=subprocess.DEVNULL)
-    lines = tool_lines()
-    counts["uninstall"] = {"tool_runs": [l.split()[-1] for l in lines],
-                           "pauses": sum(l.endswith((" -k", " -u")) for l in lines)}
+    waits["install"] = logged_waits()
+    run(["wine", os.path.join(version2_medium(), "setup.exe"), "s", log_arg])
+    probe("await-service", SERVICE)
+    waits["upgrade"] = logged_waits()
+    probe("run", '"%s\\Uninstall\\setup.exe" delpkg SilentDel %s' % (INSTALL_DIR, log_arg))
+    waits["uninstall"] = logged_waits()
     reset()
-    return counts
+    return waits
 
 
 # -------------------------------------------------------------------- sizes
@@ -625,7 +625,7 @@ def main():
         results["service"] = measure_service_and_upgrade(nsis)
         results["uninstall"] = measure_uninstalls(nsis)
         results["wizard"] = measure_wizard()
-        results["pauses"] = count_pauses()
+        results["waits"] = count_waits()
         results["payload"] = measure_payloads()
     finally:
         end_prefix()

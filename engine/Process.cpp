@@ -36,8 +36,9 @@ DWORD RunTimeMs(const fw::Handle& process) {
 }
 
 // A tool that has not ended by the bound is ended: it would hold its own
-// file, which the install replaces or puts back.
-bool EndedWithSuccess(const fw::Handle& tool, DWORD boundMs) {
+// file, which the install replaces or puts back. True when it ended by
+// itself, with its exit code in `code`.
+bool EndedInTime(const fw::Handle& tool, DWORD boundMs, DWORD& code) {
     if (!tool.IsValid()) return false;
     if (::WaitForSingleObject(tool.Get(), boundMs) != WAIT_OBJECT_0) {
         LogLine(L"The service tool had not ended within its %lu ms: ended", boundMs);
@@ -45,10 +46,21 @@ bool EndedWithSuccess(const fw::Handle& tool, DWORD boundMs) {
         ::WaitForSingleObject(tool.Get(), boundMs);
         return false;
     }
-    DWORD code = 1;
-    const bool read = ::GetExitCodeProcess(tool.Get(), &code) != FALSE;
+    code = 1;
+    ::GetExitCodeProcess(tool.Get(), &code);
     LogLine(L"The service tool ended with exit code %lu after %lu ms", code, RunTimeMs(tool));
-    return read && code == 0;
+    return true;
+}
+
+bool EndedWithSuccess(const fw::Handle& tool, DWORD boundMs) {
+    DWORD code = 1;
+    return EndedInTime(tool, boundMs, code) && code == 0;
+}
+
+// Runs the tool with `args`; true when it ended by itself within the bound.
+bool RunToItsEnd(const wchar_t* installDir, const wchar_t* args, DWORD boundMs) {
+    DWORD code = 1;
+    return EndedInTime(RunServiceTool(installDir, args), boundMs, code);
 }
 
 } // namespace
@@ -83,7 +95,7 @@ fw::Handle RunProgram(wchar_t* commandLine, int show) {
     return fw::Handle(info.hProcess);
 }
 
-// Lets the tool finish its command (within a bound) before the pause: a
+// Lets the tool finish its command (within a bound) before the next step: a
 // service still stopping holds its files, which the next step replaces or
 // deletes.
 bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args, DWORD boundMs) {
@@ -92,12 +104,12 @@ bool RunServiceToolToEnd(const wchar_t* installDir, const wchar_t* args, DWORD b
 
 // A tool may return while the service still stops: its program holds its
 // files until its process has ended, and a service only marked for
-// deletion would refuse the "-i" that follows.
+// deletion would refuse the "-i" that follows. A tool that could not
+// start, or hung and was ended at its bound, has spent its time: nothing
+// is waited for after it.
 void StopAndRemoveService(const wchar_t* installDir, DWORD toolBoundMs, DWORD stopBoundMs) {
-    RunServiceToolToEnd(installDir, L"-k", toolBoundMs);
-    WaitForServicesToStop(installDir, stopBoundMs);
-    RunServiceToolToEnd(installDir, L"-u", toolBoundMs);
-    WaitForServicesToGo(installDir, stopBoundMs);
+    if (RunToItsEnd(installDir, L"-k", toolBoundMs)) WaitForServicesToStop(installDir, stopBoundMs);
+    if (RunToItsEnd(installDir, L"-u", toolBoundMs)) WaitForServicesToGo(installDir, stopBoundMs);
 }
 
 fw::Handle StartServiceRegistration(const wchar_t* installDir) {

@@ -94,5 +94,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
         case Fault::None: break;
         }
     }
-    return command() ? kExitOk : kExitFailed;
+    const int exitCode = command() ? kExitOk : kExitFailed;
+    // AV_STANDIN_LOG_ENDS: each command's end is logged too, so a test can
+    // tell which commands overlapped.
+    if (::GetEnvironmentVariableW(L"AV_STANDIN_LOG_ENDS", nullptr, 0) > 0) LogCommandLine("ended: ");
+    return exitCode;
 }

@@ -135,6 +135,7 @@ enum class Fault {
     MingwCopy,          // Application\mingwm10.dll likewise
     ApplicationCopy,    // the application
     ImageCopy,          // one image
+    ImageBesideTheTool, // one image, while the service tool's "-i" takes its time (NT 6)
     ServiceToolCopy,    // the service tool (NT 6)
     RegistryValue,      // DisplayVersion cannot be written (in this process)
     ServiceToolFails,   // "-i" ends with exit code 1 (NT 6)
@@ -152,6 +153,7 @@ const FaultCase kFaults[] = {
     {Fault::MingwCopy, "mingwm10.dll", false},
     {Fault::ApplicationCopy, "the application", false},
     {Fault::ImageCopy, "an image", false},
+    {Fault::ImageBesideTheTool, "an image while -i works", true},
     {Fault::ServiceToolCopy, "the service tool's copy", true},
     {Fault::RegistryValue, "a registry value", false},
     {Fault::ServiceToolFails, "the service tool's -i failing", true},
@@ -213,8 +215,25 @@ protected:
         case Fault::ServiceToolFails: AppendBytes(app + L"ArrSvcSetup.exe", "AV-FAULT:install-fails"); break;
         case Fault::ServiceToolHangs: AppendBytes(app + L"ArrSvcSetup.exe", "AV-FAULT:install-hangs"); break;
         case Fault::RegistryValue: return InstallHere(medium);
+        case Fault::ImageBesideTheTool: return RunFailingBesideTheTool(medium);
         }
         return RunSilent(medium);
+    }
+
+    // The rollback takes the service down only once "-i" has ended: the
+    // tool's own log shows its end before the rollback's "-k".
+    int RunFailingBesideTheTool(const std::wstring& medium) {
+        ::DeleteFileW((medium + L"\\Application\\Images\\Logo.bmp").c_str());
+        ::CreateDirectoryW((medium + L"\\Application\\Images\\Logo.bmp").c_str(), nullptr);
+        const test::ScopedEnv slow(L"AV_STANDIN_DELAY_MS", L"2000"), word(L"AV_STANDIN_DELAY_WORD", L"-i"),
+            ends(L"AV_STANDIN_LOG_ENDS", L"1");
+        const size_t from = ReadBytes(dir_ / L"standin.log").size();
+        const int exitCode = RunSilent(medium);
+        const std::string log = ReadBytes(dir_ / L"standin.log").substr(from);
+        const size_t registering = log.find("\" -i\r\n"), takingDown = log.find("\" -k\r\n", registering);
+        const std::string between = takingDown == std::string::npos ? "" : log.substr(registering, takingDown - registering);
+        EXPECT_NE(std::string::npos, between.find("ended: ")) << log;
+        return exitCode;
     }
 
     // The install in this process, with the registry writer that refuses
@@ -352,6 +371,10 @@ TEST_F(UpgradeTest, AnUpgradeThatFillsTheDiskLeavesVersion1WholeAndTheSpaceAsItW
     EXPECT_NE(std::wstring::npos, line.find(L" could not be ")) << test::Narrow(line);
     ASSERT_GT(line.size(), error.size());
     EXPECT_EQ(error, line.substr(line.size() - error.size())) << test::Narrow(line);
+    // The failure's own line gives the words too.
+    const size_t reported = log.find(L" FAILED: ", failed);
+    const std::wstring failure = log.substr(reported, log.find(L"\r\n", reported) - reported);
+    EXPECT_NE(std::wstring::npos, failure.find(error)) << test::Narrow(failure);
     // Every file it had replaced goes back, the uninstaller first placed.
     const size_t undo = log.find(L"Undo: put back " + product.installDir + L"\\Uninstall\\setup.exe\r\n");
     EXPECT_LT(failed, undo);

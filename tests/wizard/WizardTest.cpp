@@ -405,6 +405,7 @@ TEST_F(WizardTest, FailedInstallShowsTheFailedPageAndItsFinishLaunchesNothing) {
     // NT 6 the medium lacks the application. Either is a "Fail" message.
     const bool nt6 = test::ExpectedNt6() == 1;
     ASSERT_TRUE(::DeleteFileW((medium_ + (nt6 ? L"\\Application\\ArrSvcSetup.exe" : L"\\Application\\KXRaidSetup.exe")).c_str()));
+    const test::LogFolder logs(dir_ / L"temp");
     test::Process setup(Setup());
     WizardWindow wizard(WaitForWindow(setup.Id(), InstallTitle()));
     ASSERT_TRUE(wizard.Exists());
@@ -416,6 +417,8 @@ TEST_F(WizardTest, FailedInstallShowsTheFailedPageAndItsFinishLaunchesNothing) {
         return (box = test::FindProcessWindow(setup.Id(), L"Fail")) != nullptr || wizard.Visible(kFinish);
     }, kProcedureMs));
     ASSERT_NE(nullptr, box) << "no Fail box";
+    // On disk while the box waits: a run ended there keeps its failure.
+    EXPECT_NE(std::wstring::npos, logs.Newest().find(L" FAILED: ")) << test::Narrow(logs.Newest());
     // While the worker waits in the box, the bar creeps on in steps of 5 up
     // to 95, and stays there for the ticks after.
     EXPECT_TRUE(test::WaitFor([&] { return bar.Note(wizard.BarPosition()) >= 95; }, 10000));
