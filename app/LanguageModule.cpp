@@ -1,8 +1,8 @@
 #include "app/LanguageModule.h"
 
 #include "app/LanguageSelection.h"
-#include "engine/Paths.h"
-#include "engine/SetupLog.h"
+#include "engine/config/Paths.h"
+#include "engine/report/SetupLog.h"
 
 namespace {
 

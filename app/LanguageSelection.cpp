@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "engine/Paths.h"
+#include "engine/config/Paths.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "app/RunLogHeader.h"
 
-#include "engine/EventLog.h"
-#include "engine/Outcome.h"
-#include "engine/Platform.h"
-#include "engine/SetupLog.h"
+#include "engine/report/EventLog.h"
+#include "engine/config/Outcome.h"
+#include "engine/config/Platform.h"
+#include "engine/report/SetupLog.h"
 #include "framework/Handle.h"
 
 namespace {

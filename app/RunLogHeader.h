@@ -1,6 +1,6 @@
 #pragma once
 #include "app/RunMode.h"
-#include "engine/SetupConfig.h"
+#include "engine/config/SetupConfig.h"
 
 // The log's first lines: the product and the medium's version, the
 // installer's path and file version, the command line, Windows and WOW64,

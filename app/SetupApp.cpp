@@ -8,16 +8,16 @@
 #include "app/RunLogHeader.h"
 #include "app/RunMode.h"
 #include "app/SetupCommandLine.h"
-#include "engine/Compat.h"
-#include "engine/EventLog.h"
+#include "engine/system/Compat.h"
+#include "engine/report/EventLog.h"
 #include "engine/Install.h"
-#include "engine/Messages.h"
-#include "engine/Outcome.h"
-#include "engine/Platform.h"
-#include "engine/Restart.h"
+#include "engine/report/Messages.h"
+#include "engine/config/Outcome.h"
+#include "engine/config/Platform.h"
+#include "engine/system/Restart.h"
 #include "engine/SelfDeleteScript.h"
-#include "engine/SetupLog.h"
-#include "engine/Transaction.h"
+#include "engine/report/SetupLog.h"
+#include "engine/transaction/Transaction.h"
 #include "engine/Uninstall.h"
 #include "wizard/WizardDialog.h"
 
@@ -118,7 +118,7 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     // that pressed Finish) may still be completing, and Wine's RPC can then
     // wait for that call for good, leaving the run without an end.
     ::CoInitialize(nullptr);
-    WizardDialog wizard(sourceDir, UninstallMode, nullptr);
+    WizardDialog wizard(sourceDir, UninstallMode, LanguageModule, nullptr);
     INT_PTR result = wizard.DoModal();
     // No wizard was shown (a session without a desktop, a damaged
     // template): the run did nothing, which must not read as success.
@@ -131,7 +131,8 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     procedureFailed_ = wizard.ProcedureFailed();
     SetExitCode(ExitCodeOf(wizard.Outcome()));
     restartChosen_ = result == IDOK && wizard.RestartChosen();
-    if (result == IDOK && LaunchAfterFinish == 1) LaunchApplication(sourceDir, nullptr);
+    LaunchAfterFinish = result == IDOK && wizard.LaunchChosen() ? 1 : 0;
+    if (LaunchAfterFinish == 1) LaunchApplication(sourceDir, nullptr);
 }
 
 // Last, once the self-delete script runs and the run's event is reported:

@@ -1,7 +1,7 @@
 #pragma once
 #include "app/RunMode.h"
 #include "app/SingleInstance.h"
-#include "engine/SetupConfig.h"
+#include "engine/config/SetupConfig.h"
 #include "framework/WinApp.h"
 
 // The one application object. Start-up does all the work on the main

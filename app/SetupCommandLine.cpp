@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/Paths.h"
+#include "engine/config/Paths.h"
 
 namespace {
 wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }

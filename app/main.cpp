@@ -5,10 +5,10 @@
 #include "app/RunMode.h"
 #include "app/SetupApp.h"
 #include "app/SetupCommandLine.h"
-#include "engine/EventLog.h"
-#include "engine/Messages.h"
-#include "engine/SetupConfig.h"
-#include "engine/SetupLog.h"
+#include "engine/report/EventLog.h"
+#include "engine/report/Messages.h"
+#include "engine/config/SetupConfig.h"
+#include "engine/report/SetupLog.h"
 
 // The linker's list of static constructors: a count or -1 first, then the
 // functions, ended by a null entry. The runtime's own start-up code would run

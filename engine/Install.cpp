@@ -3,21 +3,21 @@
 #include <initializer_list>
 #include <memory>
 
-#include "engine/Compat.h"
-#include "engine/FileTables.h"
-#include "engine/InstallFiles.h"
-#include "engine/InstallFolder.h"
-#include "engine/Messages.h"
-#include "engine/EventLog.h"
-#include "engine/MediumImages.h"
-#include "engine/Platform.h"
-#include "engine/Process.h"
-#include "engine/Registry.h"
-#include "engine/RestartQueue.h"
-#include "engine/SetupLog.h"
-#include "engine/Shortcuts.h"
-#include "engine/Transaction.h"
-#include "engine/Version.h"
+#include "engine/system/Compat.h"
+#include "engine/layout/FileTables.h"
+#include "engine/layout/InstallFiles.h"
+#include "engine/layout/InstallFolder.h"
+#include "engine/report/Messages.h"
+#include "engine/report/EventLog.h"
+#include "engine/layout/MediumImages.h"
+#include "engine/config/Platform.h"
+#include "engine/system/Process.h"
+#include "engine/system/Registry.h"
+#include "engine/system/RestartQueue.h"
+#include "engine/report/SetupLog.h"
+#include "engine/system/Shortcuts.h"
+#include "engine/transaction/Transaction.h"
+#include "engine/config/Version.h"
 
 namespace {
 
@@ -115,7 +115,8 @@ bool RunStepsBesideTheTool(const wchar_t* sourceDir, const SetupConfig& config, 
     fw::Handle links(::CreateThread(nullptr, 0, &MakeShortcutsApart, &job, 0, nullptr));
     if (!links.IsValid()) MakeShortcuts(config, applicationPath);
     const bool copied = CopyFiles(sourceDir, config, CopyPass::Images, waiting);
-    if (copied) WriteEstimatedSize(config);
+    // The files an install keeps aside until it is done are not the product's.
+    if (copied) WriteEstimatedSize(config, FolderKilobytes(config.InstallDir, &IsTransactionName));
     if (links.IsValid()) ::WaitForSingleObject(links.Get(), INFINITE);
     return copied;
 }

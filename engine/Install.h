@@ -1,8 +1,8 @@
 #pragma once
-#include "engine/Outcome.h"
-#include "engine/Registry.h"
-#include "engine/RestartQueue.h"
-#include "engine/SetupConfig.h"
+#include "engine/config/Outcome.h"
+#include "engine/system/Registry.h"
+#include "engine/system/RestartQueue.h"
+#include "engine/config/SetupConfig.h"
 #include "framework/Handle.h"
 
 // The install from the medium in sourceDir (ending with a backslash): takes

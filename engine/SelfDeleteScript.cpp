@@ -2,11 +2,10 @@
 
 #include <shellapi.h>
 
-#include "engine/InstallFolder.h"
-#include "engine/SetupLog.h"
+#include "engine/layout/InstallFolder.h"
+#include "engine/report/SetupLog.h"
 #include "framework/Handle.h"
 
-const wchar_t kSelfDeleteScriptName[] = L"KxUninst.bat";
 
 namespace {
 

@@ -3,12 +3,13 @@
 
 #include <string_view>
 
-#include "engine/SetupConfig.h"
+#include "engine/config/SetupConfig.h"
+#include "engine/layout/FileTables.h"
 
-// The script that removes what the running uninstaller cannot: its own
-// Uninstall folder (once the uninstaller's process has ended), then
-// InstallDir if it is empty, then the script itself.
-extern const wchar_t kSelfDeleteScriptName[];  // "KxUninst.bat"
+// The script (kSelfDeleteScriptName) that removes what the running
+// uninstaller cannot: its own Uninstall folder (once the uninstaller's
+// process has ended), then InstallDir if it is empty, then the script
+// itself.
 
 // Tries before the script gives up, each a second apart: about a minute
 // for the uninstaller's process to end.

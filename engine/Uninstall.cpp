@@ -2,16 +2,16 @@
 
 #include <initializer_list>
 
-#include "engine/EventLog.h"
-#include "engine/InstallFiles.h"
-#include "engine/InstallFolder.h"
-#include "engine/Platform.h"
-#include "engine/Process.h"
-#include "engine/Registry.h"
-#include "engine/RestartQueue.h"
-#include "engine/SetupLog.h"
-#include "engine/Shortcuts.h"
-#include "engine/Transaction.h"
+#include "engine/report/EventLog.h"
+#include "engine/layout/InstallFiles.h"
+#include "engine/layout/InstallFolder.h"
+#include "engine/config/Platform.h"
+#include "engine/system/Process.h"
+#include "engine/system/Registry.h"
+#include "engine/system/RestartQueue.h"
+#include "engine/report/SetupLog.h"
+#include "engine/system/Shortcuts.h"
+#include "engine/transaction/Transaction.h"
 
 namespace {
 

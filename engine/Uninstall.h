@@ -1,7 +1,7 @@
 #pragma once
-#include "engine/Outcome.h"
-#include "engine/RestartQueue.h"
-#include "engine/SetupConfig.h"
+#include "engine/config/Outcome.h"
+#include "engine/system/RestartQueue.h"
+#include "engine/config/SetupConfig.h"
 
 // The first stage of the uninstall, run by the uninstaller in
 // InstallDir\Uninstall: takes the service down, closes the application,

@@ -4,14 +4,14 @@
 
 #include <cwchar>
 
-#include "engine/FileTables.h"
-#include "engine/InstallFiles.h"
-#include "engine/InstallFolder.h"
-#include "engine/MediumImages.h"
-#include "engine/Paths.h"
-#include "engine/Process.h"
-#include "engine/SetupConfig.h"
-#include "engine/Version.h"
+#include "engine/layout/FileTables.h"
+#include "engine/layout/InstallFiles.h"
+#include "engine/layout/InstallFolder.h"
+#include "engine/layout/MediumImages.h"
+#include "engine/config/Paths.h"
+#include "engine/system/Process.h"
+#include "engine/config/SetupConfig.h"
+#include "engine/config/Version.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <windows.h>
 
-#include "engine/Outcome.h"
-#include "engine/Paths.h"
-#include "engine/SetupConfig.h"
+#include "engine/config/Outcome.h"
+#include "engine/config/Paths.h"
+#include "engine/config/SetupConfig.h"
 #include "framework/Handle.h"
 
 // The worker thread that runs the install or uninstall procedure for the

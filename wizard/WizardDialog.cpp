@@ -2,9 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/AppGlobals.h"
-#include "engine/Messages.h"
-#include "engine/Registry.h"
+#include "engine/report/Messages.h"
+#include "engine/system/Registry.h"
 #include "framework/Dpi.h"
 #include "res/resource.h"
 #include "wizard/SetupWorker.h"
@@ -54,8 +53,8 @@ void Place(HWND control, const RECT& box, UINT extra = 0) {
 
 } // namespace
 
-WizardDialog::WizardDialog(const wchar_t* sourceDir, int uninstallMode, HWND parent)
-    : Dialog(::GetModuleHandleW(nullptr), IDD_WIZARD, parent), UninstallMode(uninstallMode),
+WizardDialog::WizardDialog(const wchar_t* sourceDir, int uninstallMode, HMODULE texts, HWND parent)
+    : Dialog(::GetModuleHandleW(nullptr), IDD_WIZARD, parent), UninstallMode(uninstallMode), texts_(texts),
       icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP))) {
     // The template's progress bar needs its window class before the dialog is made.
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
@@ -137,7 +136,7 @@ BOOL WizardDialog::OnInitDialog() {
 
 std::wstring WizardDialog::Text(UINT id, int chars) const {
     std::wstring text(chars, L'\0');
-    int length = ::LoadStringW(LanguageModule, id, &text[0], chars);
+    int length = ::LoadStringW(texts_, id, &text[0], chars);
     text.resize(length > 0 ? length : 0);
     return text;
 }
@@ -240,7 +239,7 @@ void WizardDialog::OnCloseButton() {
 void WizardDialog::OnOK() {
     // The worker must not be cut off in the middle of its procedure.
     if (page_ == WizardPage::Progress) return;
-    if (InstallFinished == 1) LaunchAfterFinish = launchBox_.GetCheckState() != 0 ? 1 : 0;
+    launchChosen_ = InstallFinished == 1 && launchBox_.GetCheckState() != 0;
     restartChosen_ = restartOffered_ && launchBox_.GetCheckState() != 0;
     End(IDOK);
 }

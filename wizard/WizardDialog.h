@@ -1,12 +1,12 @@
 #pragma once
-#include "engine/Outcome.h"
+#include "engine/config/Outcome.h"
 #include <windows.h>
 
 #include <string>
 
 #include "controls/CBmpBtnCtrl.h"
 #include "controls/LinkLabel.h"
-#include "engine/Paths.h"
+#include "engine/config/Paths.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "wizard/WizardPages.h"
@@ -17,7 +17,8 @@
 // notices turn the pages.
 class WizardDialog : public fw::Dialog {
 public:
-    WizardDialog(const wchar_t* sourceDir, int uninstallMode, HWND parent);
+    // `texts` is the language module the wizard's texts come from.
+    WizardDialog(const wchar_t* sourceDir, int uninstallMode, HMODULE texts, HWND parent);
 
     // True once this dialog's worker has begun the uninstall procedure:
     // only then may the program remove the uninstaller's folder as it exits.
@@ -30,6 +31,9 @@ public:
     // True when the finished page offered the restart that completes the
     // procedure and Finish was clicked with its box ticked.
     bool RestartChosen() const { return restartChosen_; }
+    // True when an install's finished page was left by Finish with the
+    // launch box ticked.
+    bool LaunchChosen() const { return launchChosen_; }
 
 protected:
     // Posted to itself once it is active again, after the dialog's own
@@ -105,6 +109,7 @@ private:
     wchar_t sourceDir_[kPathChars];
     wchar_t title_[kPathChars];
     int UninstallMode;
+    HMODULE texts_;
     int InstallFinished = 0;
     CBmpBtnCtrl launchBox_;
     CBmpBtnCtrl closeButton_;
@@ -125,6 +130,7 @@ private:
     SetupOutcome outcome_ = SetupOutcome::Done;
     // The launch box's place holds the restart box instead.
     bool restartOffered_ = false;
+    bool launchChosen_ = false;
     bool restartChosen_ = false;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "engine/Outcome.h"
+#include "engine/config/Outcome.h"
 
 // What the wizard does with one progress notice: a pure description that
 // the dialog carries out.

@@ -9,9 +9,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "engine/Messages.h"
-#include "engine/Paths.h"
-#include "engine/Process.h"
+#include "engine/report/Messages.h"
+#include "engine/config/Paths.h"
+#include "engine/system/Process.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

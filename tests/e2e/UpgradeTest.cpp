@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "engine/Install.h"
-#include "engine/Messages.h"
-#include "engine/Platform.h"
-#include "engine/Registry.h"
+#include "engine/report/Messages.h"
+#include "engine/config/Platform.h"
+#include "engine/system/Registry.h"
 #include "tests/support/EventChannel.h"
 #include "tests/support/Installation.h"
 #include "tests/support/RunLogs.h"

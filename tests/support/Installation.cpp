@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "engine/RestartQueue.h"
+#include "engine/system/RestartQueue.h"
 
 namespace test {
 

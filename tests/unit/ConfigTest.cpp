@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/Platform.h"
-#include "engine/SetupConfig.h"
+#include "engine/config/Platform.h"
+#include "engine/config/SetupConfig.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

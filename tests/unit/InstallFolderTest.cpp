@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "engine/InstallFolder.h"
-#include "engine/Messages.h"
-#include "engine/Platform.h"
-#include "engine/Registry.h"
-#include "engine/RestartQueue.h"
+#include "engine/layout/InstallFolder.h"
+#include "engine/report/Messages.h"
+#include "engine/config/Platform.h"
+#include "engine/system/Registry.h"
+#include "engine/system/RestartQueue.h"
 #include "engine/Uninstall.h"
 #include "tests/support/TestSupport.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/FileTables.h"
+#include "engine/layout/FileTables.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

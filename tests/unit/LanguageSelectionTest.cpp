@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/LanguageSelection.h"
-#include "engine/Paths.h"
+#include "engine/config/Paths.h"
 
 namespace {
 

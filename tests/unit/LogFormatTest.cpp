@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/LogFormat.h"
+#include "engine/report/LogFormat.h"
 
 namespace {
 

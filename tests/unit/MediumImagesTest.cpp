@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/MediumImages.h"
+#include "engine/layout/MediumImages.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

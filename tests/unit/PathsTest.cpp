@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/Paths.h"
-#include "engine/Waits.h"
+#include "engine/config/Paths.h"
+#include "engine/system/Waits.h"
 
 namespace {
 

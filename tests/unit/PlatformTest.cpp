@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "engine/Compat.h"
-#include "engine/Platform.h"
+#include "engine/system/Compat.h"
+#include "engine/config/Platform.h"
 #include "framework/Handle.h"
 #include "tests/support/TestSupport.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Messages.h"
-#include "engine/Platform.h"
-#include "engine/Registry.h"
+#include "engine/report/Messages.h"
+#include "engine/config/Platform.h"
+#include "engine/system/Registry.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

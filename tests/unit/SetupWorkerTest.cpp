@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/Paths.h"
+#include "engine/config/Paths.h"
 #include "tests/support/TestSupport.h"
 #include "wizard/SetupWorker.h"
 

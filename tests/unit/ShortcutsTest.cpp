@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/Shortcuts.h"
+#include "engine/system/Shortcuts.h"
 #include "framework/ComInit.h"
 #include "tests/support/TestSupport.h"
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "engine/Journal.h"
-#include "engine/Process.h"
-#include "engine/RestartQueue.h"
-#include "engine/Transaction.h"
+#include "engine/transaction/Journal.h"
+#include "engine/system/Process.h"
+#include "engine/system/RestartQueue.h"
+#include "engine/transaction/Transaction.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Version.h"
+#include "engine/config/Version.h"
 #include "tests/support/TestSupport.h"
 
 // Every program on the medium carries the build's one version resource:
