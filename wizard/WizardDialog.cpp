@@ -7,6 +7,7 @@
 #include "framework/Dpi.h"
 #include "res/resource.h"
 #include "wizard/SetupWorker.h"
+#include "wizard/TextIds.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ WizardDialog::WizardDialog(const wchar_t* sourceDir, int uninstallMode, HMODULE 
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&classes);
     CopyText(sourceDir_, kPathChars, sourceDir);
+    ReadSetupConfig(sourceDir_, config_);
     title_[0] = L'\0';
 }
 
@@ -142,12 +144,10 @@ std::wstring WizardDialog::Text(UINT id, int chars) const {
 }
 
 void WizardDialog::ShowNewerInstalledBox() const {
-    SetupConfig config;
-    ReadSetupConfig(sourceDir_, config);
     wchar_t installed[kVersionChars];
-    if (!ReadInstalledVersion(config, installed)) installed[0] = L'\0';
+    if (!ReadInstalledVersion(config_, installed)) installed[0] = L'\0';
     // The text holds one %s, for the installed version (the build checks).
-    const std::wstring format = Text(24);
+    const std::wstring format = Text(kTextNewerInstalled);
     wchar_t text[1024];
     ::wsprintfW(text, format.c_str(), installed);
     ShowFailureBox(text);
@@ -158,26 +158,20 @@ void WizardDialog::SetButtonText(CBmpBtnCtrl& button, UINT id) {
 }
 
 void WizardDialog::SetUpTexts() {
-    wchar_t ini[kPathChars];
-    wchar_t appName[kPathChars] = {};
-    if (FormatPath(ini, L"%s%s", sourceDir_, L"setup.ini"))
-        ::GetPrivateProfileStringW(L"Startup", L"AppName", L"Arrayvane", appName, kPathChars, ini);
-    else
-        CopyText(appName, kPathChars, L"Arrayvane");
-    ComposeWizardTitle(appName, UninstallMode, title_, kPathChars);
+    ComposeWizardTitle(config_.AppName, UninstallMode, title_, kPathChars);
     SetUpFonts();
     StyleLabel(titleLabel_, title_, TextColor(kTitleColor), kTitlePoints);
     ::SetWindowTextW(Hwnd(), title_);
 
     const bool install = UninstallMode == 0;
-    SetButtonText(actionButton_, install ? 1 : 10);
-    SetButtonText(finishButton_, 3);
-    SetButtonText(cancelButton_, 2);
-    const std::wstring closeName = Text(21, kButtonLabelChars);
+    SetButtonText(actionButton_, install ? kTextInstallButton : kTextRemoveButton);
+    SetButtonText(finishButton_, kTextFinishButton);
+    SetButtonText(cancelButton_, kTextCancelButton);
+    const std::wstring closeName = Text(kTextCloseButton, kButtonLabelChars);
     closeButton_.SetAccessibleName(closeName.empty() ? L"Close" : closeName);
-    if (install) ::SetWindowTextW(launchBox_.Hwnd(), Text(20).c_str());
-    StyleLabel(upperText_, Text(install ? 5 : 11), TextColor(kPageTextColor), kUpperPoints);
-    StyleLabel(lowerText_, Text(install ? 4 : 12), TextColor(kPageTextColor), kLowerPoints);
+    if (install) ::SetWindowTextW(launchBox_.Hwnd(), Text(kTextLaunchBox).c_str());
+    StyleLabel(upperText_, Text(install ? kTextReadyToInstall : kTextReadyToRemove), TextColor(kPageTextColor), kUpperPoints);
+    StyleLabel(lowerText_, Text(install ? kTextInstallHint : kTextRemoveHint), TextColor(kPageTextColor), kLowerPoints);
 }
 
 void WizardDialog::LayOutControls() {
@@ -239,7 +233,7 @@ void WizardDialog::OnCloseButton() {
 void WizardDialog::OnOK() {
     // The worker must not be cut off in the middle of its procedure.
     if (page_ == WizardPage::Progress) return;
-    launchChosen_ = InstallFinished == 1 && launchBox_.GetCheckState() != 0;
+    launchChosen_ = installFinished_ && launchBox_.GetCheckState() != 0;
     restartChosen_ = restartOffered_ && launchBox_.GetCheckState() != 0;
     End(IDOK);
 }
@@ -254,14 +248,10 @@ void WizardDialog::OnCancel() {
 void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
     const NoticeEffect effect = DescribeNotice(notice, success);
     if (!effect.known) return;
-    const WPARAM kind = notice & 0xFF;
-    if (kind == PROGRESS_UNINSTALL_BEGIN) uninstallRan_ = true;
-    if (kind == PROGRESS_INSTALL_FAILED || kind == PROGRESS_UNINSTALL_FAILED) outcome_ = SetupOutcome::Failed;
-    if (kind == PROGRESS_INSTALL_END || kind == PROGRESS_UNINSTALL_END) {
-        outcome_ = EndOutcome(success);
-    }
+    if (effect.uninstallBegun) uninstallRan_ = true;
+    if (effect.setsOutcome) outcome_ = effect.outcome;
     // As the procedure's own failures, the box comes before the failed page.
-    if (kind == PROGRESS_INSTALL_END && outcome_ == SetupOutcome::NewerInstalled) ShowNewerInstalledBox();
+    if (effect.setsOutcome && effect.outcome == SetupOutcome::NewerInstalled) ShowNewerInstalledBox();
     if (effect.beginProgress) {
         ::SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         ::SendMessageW(progressBar_, PBM_SETSTEP, 5, 0);
@@ -275,7 +265,7 @@ void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
     if (effect.stopTimer) ::KillTimer(Hwnd(), kProgressTimer);
     if (effect.barFull) ::SendMessageW(progressBar_, PBM_SETPOS, 100, 0);
     if (effect.installFinished) {
-        InstallFinished = 1;
+        installFinished_ = true;
         Show(progressBar_, false);
         Show(launchBox_.Hwnd(), true);
         launchBox_.SetCheckState(1);
@@ -284,7 +274,7 @@ void WizardDialog::OnProgress(WPARAM notice, LPARAM success) {
     if (effect.offerRestart) {
         restartOffered_ = true;
         Show(progressBar_, false);
-        ::SetWindowTextW(launchBox_.Hwnd(), Text(25).c_str());
+        ::SetWindowTextW(launchBox_.Hwnd(), Text(kTextRestartNow).c_str());
         launchBox_.SetCheckState(0);
         Show(launchBox_.Hwnd(), true);
     }

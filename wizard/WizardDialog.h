@@ -7,6 +7,7 @@
 #include "controls/CBmpBtnCtrl.h"
 #include "controls/LinkLabel.h"
 #include "engine/config/Paths.h"
+#include "engine/config/SetupConfig.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "wizard/WizardPages.h"
@@ -107,10 +108,13 @@ private:
     BITMAP backgroundInfo = {};
     fw::ScopedBitmap backgroundBitmap;
     wchar_t sourceDir_[kPathChars];
+    // setup.ini beside the program: the title's AppName, the installed
+    // version's entry.
+    SetupConfig config_;
     wchar_t title_[kPathChars];
     int UninstallMode;
     HMODULE texts_;
-    int InstallFinished = 0;
+    bool installFinished_ = false;
     CBmpBtnCtrl launchBox_;
     CBmpBtnCtrl closeButton_;
     LinkLabel titleLabel_;

@@ -2,6 +2,7 @@
 
 #include "framework/Dpi.h"
 #include "wizard/SetupWorker.h"
+#include "wizard/TextIds.h"
 
 namespace {
 
@@ -19,20 +20,22 @@ NoticeEffect End(bool install, LPARAM success) {
     effect.known = true;
     effect.stopTimer = true;
     effect.endPage = true;
-    effect.lowerText = 8;
+    effect.lowerText = kTextFinishHint;
     const SetupOutcome outcome = EndOutcome(success);
+    effect.setsOutcome = true;
+    effect.outcome = outcome;
     if (outcome == SetupOutcome::Done) {
         effect.barFull = true;
         effect.installFinished = install;
-        effect.upperText = install ? 7 : 15;
+        effect.upperText = install ? kTextInstalled : kTextRemoved;
     } else if (outcome == SetupOutcome::DoneAfterRestart) {
         // Old files are still in place: nothing to launch before the
         // restart, which the user may choose to have now.
         effect.barFull = true;
         effect.offerRestart = true;
-        effect.upperText = install ? 22 : 23;
+        effect.upperText = install ? kTextInstalledAfterRestart : kTextRemovedAfterRestart;
     } else {
-        effect.upperText = install ? 9 : 14;
+        effect.upperText = install ? kTextInstallFailed : kTextRemoveFailed;
     }
     return effect;
 }
@@ -42,8 +45,10 @@ NoticeEffect Failed(bool install) {
     NoticeEffect effect;
     effect.known = true;
     effect.endPage = true;
-    effect.upperText = install ? 9 : 14;
-    effect.lowerText = 8;
+    effect.upperText = install ? kTextInstallFailed : kTextRemoveFailed;
+    effect.lowerText = kTextFinishHint;
+    effect.setsOutcome = true;
+    effect.outcome = SetupOutcome::Failed;
     return effect;
 }
 
@@ -56,10 +61,14 @@ SetupOutcome EndOutcome(LPARAM success) {
 
 NoticeEffect DescribeNotice(WPARAM notice, LPARAM success) {
     switch (notice & 0xFF) {
-    case PROGRESS_INSTALL_BEGIN: return Begin(16, 6);
+    case PROGRESS_INSTALL_BEGIN: return Begin(kTextInstalling, kTextCopyingFiles);
     case PROGRESS_INSTALL_END: return End(true, success);
     case PROGRESS_INSTALL_FAILED: return Failed(true);
-    case PROGRESS_UNINSTALL_BEGIN: return Begin(17, 13);
+    case PROGRESS_UNINSTALL_BEGIN: {
+        NoticeEffect effect = Begin(kTextRemoving, kTextRemovingFiles);
+        effect.uninstallBegun = true;
+        return effect;
+    }
     case PROGRESS_UNINSTALL_END: return End(false, success);
     case PROGRESS_UNINSTALL_FAILED: return Failed(false);
     }

@@ -15,6 +15,9 @@ struct NoticeEffect {
     bool endPage = false;        // action hidden, Cancel off, close on, finish shown
     UINT upperText = 0;          // string ids
     UINT lowerText = 0;
+    bool uninstallBegun = false;  // the uninstall procedure has started
+    bool setsOutcome = false;    // the procedure ended (or failed) with `outcome`
+    SetupOutcome outcome = SetupOutcome::Done;
 };
 
 // The notice is the low byte of wParam; `success` is lParam of an end

@@ -17,8 +17,11 @@ struct NoticeCase {
 };
 
 NoticeEffect Effect(bool begin, bool stop, bool full, bool finished, bool end, UINT upper, UINT lower,
-                    bool restart = false) {
+                    bool restart = false, SetupOutcome outcome = SetupOutcome::Done) {
     NoticeEffect effect;
+    effect.setsOutcome = end;
+    effect.outcome = outcome;
+    effect.uninstallBegun = begin && upper == 17;
     effect.offerRestart = restart;
     effect.known = true;
     effect.beginProgress = begin;
@@ -45,6 +48,9 @@ TEST_P(NoticeTest, TurnsThePage) {
     EXPECT_EQ(c.expected.endPage, effect.endPage);
     EXPECT_EQ(c.expected.upperText, effect.upperText);
     EXPECT_EQ(c.expected.lowerText, effect.lowerText);
+    EXPECT_EQ(c.expected.uninstallBegun, effect.uninstallBegun);
+    EXPECT_EQ(c.expected.setsOutcome, effect.setsOutcome);
+    EXPECT_EQ(c.expected.outcome, effect.outcome);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -53,19 +59,19 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"install_begins", 1, 0, Effect(true, false, false, false, false, 16, 6)},
         NoticeCase{"uninstall_begins", 4, 0, Effect(true, false, false, false, false, 17, 13)},
         NoticeCase{"install_ends_well", 2, 1, Effect(false, true, true, true, true, 7, 8)},
-        NoticeCase{"install_ends_badly", 2, 0, Effect(false, true, false, false, true, 9, 8)},
+        NoticeCase{"install_ends_badly", 2, 0, Effect(false, true, false, false, true, 9, 8, false, SetupOutcome::Failed)},
         // 2: done, a restart completes it: the restart box instead of the
         // launch box. 3 (a newer
         // version installed) and anything else fail.
-        NoticeCase{"install_ends_awaiting_a_restart", 2, 2, Effect(false, true, true, false, true, 22, 8, true)},
-        NoticeCase{"uninstall_ends_awaiting_a_restart", 5, 2, Effect(false, true, true, false, true, 23, 8, true)},
-        NoticeCase{"install_refused_for_a_newer_version", 2, 3, Effect(false, true, false, false, true, 9, 8)},
-        NoticeCase{"install_ends_with_another_flag", 2, 7, Effect(false, true, false, false, true, 9, 8)},
+        NoticeCase{"install_ends_awaiting_a_restart", 2, 2, Effect(false, true, true, false, true, 22, 8, true, SetupOutcome::DoneAfterRestart)},
+        NoticeCase{"uninstall_ends_awaiting_a_restart", 5, 2, Effect(false, true, true, false, true, 23, 8, true, SetupOutcome::DoneAfterRestart)},
+        NoticeCase{"install_refused_for_a_newer_version", 2, 3, Effect(false, true, false, false, true, 9, 8, false, SetupOutcome::NewerInstalled)},
+        NoticeCase{"install_ends_with_another_flag", 2, 7, Effect(false, true, false, false, true, 9, 8, false, SetupOutcome::Failed)},
         NoticeCase{"uninstall_ends_well", 5, 1, Effect(false, true, true, false, true, 15, 8)},
-        NoticeCase{"uninstall_ends_badly", 5, 0, Effect(false, true, false, false, true, 14, 8)},
+        NoticeCase{"uninstall_ends_badly", 5, 0, Effect(false, true, false, false, true, 14, 8, false, SetupOutcome::Failed)},
         // The failure notices leave the timer running.
-        NoticeCase{"install_failed", 3, 0, Effect(false, false, false, false, true, 9, 8)},
-        NoticeCase{"uninstall_failed", 6, 1, Effect(false, false, false, false, true, 14, 8)},
+        NoticeCase{"install_failed", 3, 0, Effect(false, false, false, false, true, 9, 8, false, SetupOutcome::Failed)},
+        NoticeCase{"uninstall_failed", 6, 1, Effect(false, false, false, false, true, 14, 8, false, SetupOutcome::Failed)},
         // The notice is the low byte of wParam.
         NoticeCase{"high_bits_are_ignored", 0x0101, 0, Effect(true, false, false, false, false, 16, 6)},
         NoticeCase{"zero_is_no_notice", 0, 1, NoticeEffect{}},

@@ -162,6 +162,9 @@ protected:
     // enough to watch the progress page.
     void InstallAndStartTheApplication() {
         SilentInstall();
+        // It takes a second to end once its window has closed, which the
+        // install waits for: long enough to see the progress page at work.
+        const test::ScopedEnv slowEnd(L"AV_STANDIN_END_MS", L"1000");
         application_ = std::make_unique<test::Process>(L"\"" + product_.Installed(L"KXRaidSetup.exe") + L"\"");
         ASSERT_TRUE(test::WaitFor([&] { return ApplicationWindow() != nullptr; }));
         ::DeleteFileW(log_.c_str());
@@ -345,7 +348,7 @@ TEST_F(WizardTest, InstallShowsProgressThenFinishedAndLaunchesOnceTheWizardHasGo
     ASSERT_TRUE(wizard.Exists());
     wizard.Click(kAction);
 
-    // The progress page: closing the running application takes a second,
+    // The progress page: the running application takes a second to end,
     // so the page and the bar's first steps are seen.
     ASSERT_TRUE(test::WaitFor([&] { return wizard.Text(kLowerText) == Ui(6) || wizard.Visible(kFinish); }));
     ASSERT_FALSE(wizard.Visible(kFinish)) << "the progress page was never seen";
