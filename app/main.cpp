@@ -37,7 +37,8 @@ int RefuseRedirectedRun(const wchar_t* programPath) {
     SetupConfig config;
     ReadSetupConfig(sourceDir, config);
     LogRunHeader(config, mode);
-    ShowFailure(L"Fail to start beside setup.exe.local! Remove it, then start setup.exe again.");
+    ShowFailure(L"A file or folder named setup.exe.local stands beside setup.exe: Windows would load "
+                L"the installer's DLLs from it. Remove it, then start setup.exe again.");
     ReportRunEndEvent(config.AppName, config.Version, IsUninstallRun(mode), IsSilentRun(mode), 1);
     CloseRunLog(OutcomeOfExitCode(1), 1);
     return 1;

@@ -48,11 +48,8 @@ bool ReadBitmap(HBITMAP bitmap, PngImage& image) {
 bool ReadPng(UINT id, int scale, PngImage& image) {
     HMODULE module = ::GetModuleHandleW(nullptr);
     // Each drawn scale has a resource type of its own: "PNG200".
-    wchar_t type[8] = L"PNG";
-    type[3] = static_cast<wchar_t>(L'0' + scale / 100);
-    type[4] = L'0';
-    type[5] = L'0';
-    type[6] = L'\0';
+    wchar_t type[16];
+    ::wsprintfW(type, L"PNG%d", scale);
     HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
     HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;

@@ -27,12 +27,8 @@ public:
 
     bool AddNumber(int value) {
         char digits[16];
-        char* start = digits + sizeof digits - 1;
-        *start = '\0';
-        unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-        do *--start = static_cast<char>('0' + magnitude % 10); while ((magnitude /= 10) != 0);
-        if (value < 0) *--start = '-';
-        return Add(start);
+        ::wsprintfA(digits, "%d", value);
+        return Add(digits);
     }
 
     // Adds `path` encoded in the code page, only when it decodes back to the

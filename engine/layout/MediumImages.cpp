@@ -8,7 +8,8 @@
 namespace {
 
 // Every entry of the table is "Images\NAME".
-const int kImagesPrefixChars = 7;
+const wchar_t kImagesPrefix[] = L"Images\\";
+constexpr int kImagesPrefixChars = sizeof kImagesPrefix / sizeof kImagesPrefix[0] - 1;
 
 void MarkListed(const wchar_t* name, bool (&present)[kImageFileCount]) {
     for (int i = 0; i < kImageFileCount; ++i)

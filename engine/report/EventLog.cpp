@@ -38,15 +38,6 @@ const wchar_t* RunName(bool uninstall, bool silent) {
     return silent ? L"silent install" : L"install";
 }
 
-void DecimalText(DWORD value, wchar_t (&out)[11]) {
-    wchar_t digits[10];
-    int count = 0;
-    do digits[count++] = static_cast<wchar_t>(L'0' + value % 10); while ((value /= 10) != 0);
-    int at = 0;
-    while (count > 0) out[at++] = digits[--count];
-    out[at] = 0;
-}
-
 void ReportFailureEvent(const wchar_t* text) {
     const wchar_t* strings[] = {text, LogNamed()};
     Report(EVENTLOG_ERROR_TYPE, MSG_SETUP_FAILURE, 2, strings);
@@ -55,7 +46,7 @@ void ReportFailureEvent(const wchar_t* text) {
 void ReportRunEndEvent(const wchar_t* product, const wchar_t* version, bool uninstall, bool silent,
                        DWORD exitCode) {
     wchar_t code[11];
-    DecimalText(exitCode, code);
+    ::wsprintfW(code, L"%lu", exitCode);
     const wchar_t* strings[] = {product, version, RunName(uninstall, silent), code, LogNamed()};
     const bool succeeded = IsSuccessCode(exitCode);
     Report(succeeded ? EVENTLOG_INFORMATION_TYPE : EVENTLOG_ERROR_TYPE,
