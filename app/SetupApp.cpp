@@ -63,7 +63,7 @@ bool SetupApp::InitInstance() {
         return false;
     }
     if (!ownFolderKnown) {
-        ShowFailure(L"Fail to get the installer's own path!");
+        ShowFailure(L"Fail to get the installer's own path!", ::GetLastError());
         SetExitCode(kExitFailed);
         return false;
     }
@@ -107,7 +107,7 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     // Without its texts the wizard cannot be shown; ending without a word
     // would look like success.
     if (!LanguageModule) {
-        ShowFailure(L"Fail to load the language resource module!");
+        ShowFailure(L"Fail to load the language resource module!", ::GetLastError());
         SetExitCode(kExitFailed);
         return;
     }
@@ -123,7 +123,7 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     // No wizard was shown (a session without a desktop, a damaged
     // template): the run did nothing, which must not read as success.
     if (result == -1) {
-        ShowFailure(L"Fail to show the wizard!");
+        ShowFailure(L"Fail to show the wizard!", ::GetLastError());
         SetExitCode(kExitFailed);
         return;
     }

@@ -38,7 +38,8 @@ int RefuseRedirectedRun(const wchar_t* programPath) {
     ReadSetupConfig(sourceDir, config);
     LogRunHeader(config, mode);
     ShowFailure(L"A file or folder named setup.exe.local stands beside setup.exe: Windows would load "
-                L"the installer's DLLs from it. Remove it, then start setup.exe again.");
+                L"the installer's DLLs from it. Remove it, then start setup.exe again.",
+                ERROR_SUCCESS);
     ReportRunEndEvent(config.AppName, config.Version, IsUninstallRun(mode), IsSilentRun(mode), 1);
     CloseRunLog(OutcomeOfExitCode(1), 1);
     return 1;

@@ -72,8 +72,8 @@ bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config, CopyPass pas
         if (!IsCopied(file, IsNt6, onMedium)) continue;
         const Placement placed = fits ? PlaceFile(from, to) : Placement::Failed;
         if (placed == Placement::Failed) {
-            ShowFailure(file.targetFolder[0] ? L"Fail to copy the uninstaller!"
-                                             : L"Fail to copy the application files!");
+            ShowFailure(file.targetFolder[0] ? L"Fail to copy the uninstaller!" : L"Fail to copy the application files!",
+                        ::GetLastError());
             return false;
         }
         if (placed == Placement::AtRestart) AddWaitingFile(waiting, to);
@@ -155,7 +155,7 @@ bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& 
 SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& config) {
     if (!CheckInstallFolder(config)) return SetupOutcome::Failed;
     if (!MediumComplete(sourceDir, config)) {
-        ShowFailure(L"Fail to read the installation files!");
+        ShowFailure(L"Fail to read the installation files!", ::GetLastError());
         return SetupOutcome::Failed;
     }
     // An older medium never replaces a newer installation; the same
@@ -174,7 +174,7 @@ SetupOutcome InstallApplication(const wchar_t* sourceDir, const SetupConfig& con
     std::unique_ptr<Journal> journal(new Journal);
     const Journal& before = *journal;
     if (!NoteStateBefore(config, *journal) || !WriteJournal(config.InstallDir, before)) {
-        ShowFailure(L"Fail to write to the installation folder!");
+        ShowFailure(L"Fail to write to the installation folder!", ::GetLastError());
         return SetupOutcome::Failed;
     }
     LogLine(L"Journal written in %s: %d files and folders, %d registry keys", config.InstallDir, before.pathCount,

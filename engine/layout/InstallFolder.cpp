@@ -39,6 +39,6 @@ const wchar_t* InstallFolderProblem(const SetupConfig& config) {
 
 bool CheckInstallFolder(const SetupConfig& config) {
     const wchar_t* problem = InstallFolderProblem(config);
-    if (problem) ShowFailure(problem);
+    if (problem) ShowFailure(problem, ERROR_SUCCESS);
     return problem == nullptr;
 }

@@ -12,8 +12,7 @@ void SetMessageSink(MessageSink newSink) { sink = newSink; }
 
 void SetFailuresSilent(bool silent) { failuresSilent = silent; }
 
-void ShowFailure(const wchar_t* text) {
-    const DWORD error = ::GetLastError();
+void ShowFailure(const wchar_t* text, DWORD error) {
     if (error != ERROR_SUCCESS) LogWindowsError(error, L"FAILED: %s", text);
     else LogLine(L"FAILED: %s", text);
     // On disk before anything is undone: a run cut off later keeps it.

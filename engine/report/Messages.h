@@ -5,7 +5,9 @@
 // it is also shown in a message box without owner window, caption "Fail"
 // and the warning icon, on the calling thread. A silent run shows none:
 // nobody may be there to answer it, and the run must not wait for a click.
-void ShowFailure(const wchar_t* text);
+// `error` is Windows' error behind it, written beside it in the log;
+// ERROR_SUCCESS where the failure is not one of Windows'.
+void ShowFailure(const wchar_t* text, DWORD error);
 // The same box without an event: for a failure whose event was reported
 // in its own words.
 void ShowFailureBox(const wchar_t* text);

@@ -114,7 +114,7 @@ void StopAndRemoveService(const wchar_t* installDir, DWORD toolBoundMs, DWORD st
 
 fw::Handle StartServiceRegistration(const wchar_t* installDir) {
     fw::Handle tool = RunServiceTool(installDir, L"-i");
-    if (!tool.IsValid()) ShowFailure(kServiceFailure);
+    if (!tool.IsValid()) ShowFailure(kServiceFailure, ::GetLastError());
     return tool;
 }
 
@@ -124,8 +124,7 @@ bool FinishServiceRegistration(const fw::Handle& tool, DWORD boundMs) {
     if (EndedWithSuccess(tool, boundMs)) return true;
     // Its exit code, or its end at the bound, is logged: no Windows error
     // of an earlier step belongs with the failure.
-    ::SetLastError(ERROR_SUCCESS);
-    ShowFailure(kServiceFailure);
+    ShowFailure(kServiceFailure, ERROR_SUCCESS);
     return false;
 }
 

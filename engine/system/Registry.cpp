@@ -54,10 +54,11 @@ void WriteRunValue(const SetupConfig& config) {
     }
     wchar_t program[kPathChars];
     wchar_t command[kCommandChars];
+    LONG result = ERROR_SUCCESS;
     bool written = FormatPath(program, L"%s\\%s", config.InstallDir, config.APPFileName) &&
                    ComposeCommand(command, program, L"min") &&
-                   SetString(run.Get(), config.AppName, command) == ERROR_SUCCESS;
-    if (!written) ShowFailure(L"Fail to write the Run registry key!");
+                   (result = SetString(run.Get(), config.AppName, command)) == ERROR_SUCCESS;
+    if (!written) ShowFailure(L"Fail to write the Run registry key!", static_cast<DWORD>(result));
     else LogLine(L"Registry value HKLM\\%s\\%s = \"%s\"", keyPath, config.AppName, command);
 }
 
@@ -75,8 +76,7 @@ bool WriteEntryValues(HKEY key, const EntryValue (&values)[N]) {
         if (result == ERROR_SUCCESS) LogLine(L"Registry value %s = \"%s\"", value.name, value.data);
         else LogWindowsError(static_cast<DWORD>(result), L"Registry value %s could not be written", value.name);
         if (result == ERROR_SUCCESS || !value.failure) continue;
-        ::SetLastError(static_cast<DWORD>(result));
-        ShowFailure(value.failure);
+        ShowFailure(value.failure, static_cast<DWORD>(result));
         return false;
     }
     return true;
@@ -89,7 +89,7 @@ bool WriteUninstallEntry(const SetupConfig& config, const wchar_t* keyPath) {
     // no empty entry is left behind.
     if (!FormatPath(uninstaller, L"%s\\Uninstall\\setup.exe", config.InstallDir) ||
         !ComposeCommand(command, uninstaller, L"delpkg")) {
-        ShowFailure(kUninstallStringFailure);
+        ShowFailure(kUninstallStringFailure, ERROR_SUCCESS);
         return false;
     }
     // What deployment tools run to remove the product without a window.
