@@ -58,6 +58,7 @@ struct PictureCase {
     bool hovering;
     int checkState;
     COLORREF expected;
+    int contrastFace;  // the face's system colour in High Contrast
 };
 
 class BmpButtonPicture : public BmpButton, public ::testing::WithParamInterface<PictureCase> {};
@@ -73,6 +74,11 @@ TEST_P(BmpButtonPicture, PaintsThePictureOfItsState) {
     auto face = Painted(c.itemState);
     // Inside the picture and clear of any focus rectangle.
     EXPECT_EQ(c.expected, face->At(4, 6));
+    // In High Contrast: the middle of the face, clear of its frame and the box.
+    ASSERT_NE(::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_HIGHLIGHT)) << "no lit face to tell apart";
+    button->SetHighContrast(true);
+    face = Painted(c.itemState);
+    EXPECT_EQ(::GetSysColor(c.contrastFace), face->At(face->Width() / 2, face->Height() / 2));
 }
 
 const DWORD kPush = BS_PUSHBUTTON, kBox = BS_AUTOCHECKBOX, kRadio = BS_AUTORADIOBUTTON;
@@ -80,27 +86,28 @@ const DWORD kPush = BS_PUSHBUTTON, kBox = BS_AUTOCHECKBOX, kRadio = BS_AUTORADIO
 INSTANTIATE_TEST_SUITE_P(
     Table, BmpButtonPicture,
     ::testing::Values(
-        PictureCase{"PushNormal", kPush, kWithAll, 0, false, 0, kNormal},
-        PictureCase{"PushDisabled", kPush, kWithAll, ODS_DISABLED, false, 0, kDisabled},
-        PictureCase{"PushDisabledBeatsPressedAndHover", kPush, kWithAll, ODS_DISABLED | ODS_SELECTED, true, 0, kDisabled},
-        PictureCase{"PushDisabledWithoutPictureIsNormal", kPush, kWithAll & ~kWithDisabled, ODS_DISABLED, false, 0, kNormal},
-        PictureCase{"PushPressed", kPush, kWithAll, ODS_SELECTED, false, 0, kPressed},
-        PictureCase{"PushPressedBeatsHover", kPush, kWithAll, ODS_SELECTED, true, 0, kPressed},
-        PictureCase{"PushPressedWithoutPictureIsNormal", kPush, kWithAll & ~kWithPressed, ODS_SELECTED, false, 0, kNormal},
-        PictureCase{"PushHover", kPush, kWithAll, 0, true, 0, kHover},
-        PictureCase{"PushHoverWithoutPictureIsNormal", kPush, kWithAll & ~kWithHover, 0, true, 0, kNormal},
-        PictureCase{"PushIgnoresCheckState", kPush, kWithAll, 0, false, 1, kNormal},
-        PictureCase{"BoxNormal", kBox, kWithAll, 0, false, 0, kNormal},
-        PictureCase{"BoxDisabledChecked", kBox, kWithAll, ODS_DISABLED, false, 1, kDisabledChecked},
-        PictureCase{"BoxDisabledCheckedWithoutPictureIsNormal", kBox, kWithAll & ~kWithDisabledChecked, ODS_DISABLED, false, 1, kNormal},
-        PictureCase{"BoxDisabled", kBox, kWithAll, ODS_DISABLED, true, 0, kDisabled},
-        PictureCase{"BoxCheckedBeatsHoverAndPressed", kBox, kWithAll, ODS_SELECTED, true, 1, kChecked},
-        PictureCase{"BoxCheckedWithoutPictureIsNormal", kBox, kWithAll & ~kWithChecked, 0, false, 1, kNormal},
-        PictureCase{"BoxHoverBeatsPressed", kBox, kWithAll, ODS_SELECTED, true, 0, kHover},
-        PictureCase{"BoxPressed", kBox, kWithAll, ODS_SELECTED, false, 0, kPressed},
-        PictureCase{"BoxOtherCheckStatesAreUnchecked", kBox, kWithAll, 0, false, 2, kNormal},
-        PictureCase{"RadioChecked", kRadio, kWithAll, 0, false, 1, kChecked},
-        PictureCase{"RadioDisabledChecked", kRadio, kWithAll, ODS_DISABLED, false, 1, kDisabledChecked}),
+        PictureCase{"PushNormal", kPush, kWithAll, 0, false, 0, kNormal, COLOR_BTNFACE},
+        PictureCase{"PushDisabled", kPush, kWithAll, ODS_DISABLED, false, 0, kDisabled, COLOR_BTNFACE},
+        PictureCase{"PushDisabledBeatsPressedAndHover", kPush, kWithAll, ODS_DISABLED | ODS_SELECTED, true, 0, kDisabled, COLOR_BTNFACE},
+        PictureCase{"PushDisabledWithoutPictureIsNormal", kPush, kWithAll & ~kWithDisabled, ODS_DISABLED, false, 0, kNormal, COLOR_BTNFACE},
+        PictureCase{"PushPressed", kPush, kWithAll, ODS_SELECTED, false, 0, kPressed, COLOR_HIGHLIGHT},
+        PictureCase{"PushPressedBeatsHover", kPush, kWithAll, ODS_SELECTED, true, 0, kPressed, COLOR_HIGHLIGHT},
+        PictureCase{"PushPressedWithoutPictureIsNormal", kPush, kWithAll & ~kWithPressed, ODS_SELECTED, false, 0, kNormal, COLOR_HIGHLIGHT},
+        PictureCase{"PushHover", kPush, kWithAll, 0, true, 0, kHover, COLOR_HIGHLIGHT},
+        PictureCase{"PushHoverWithoutPictureIsNormal", kPush, kWithAll & ~kWithHover, 0, true, 0, kNormal, COLOR_HIGHLIGHT},
+        PictureCase{"PushFocused", kPush, kWithAll, ODS_FOCUS, false, 0, kNormal, COLOR_HIGHLIGHT},
+        PictureCase{"PushIgnoresCheckState", kPush, kWithAll, 0, false, 1, kNormal, COLOR_BTNFACE},
+        PictureCase{"BoxNormal", kBox, kWithAll, 0, false, 0, kNormal, COLOR_WINDOW},
+        PictureCase{"BoxDisabledChecked", kBox, kWithAll, ODS_DISABLED, false, 1, kDisabledChecked, COLOR_WINDOW},
+        PictureCase{"BoxDisabledCheckedWithoutPictureIsNormal", kBox, kWithAll & ~kWithDisabledChecked, ODS_DISABLED, false, 1, kNormal, COLOR_WINDOW},
+        PictureCase{"BoxDisabled", kBox, kWithAll, ODS_DISABLED, true, 0, kDisabled, COLOR_WINDOW},
+        PictureCase{"BoxCheckedBeatsHoverAndPressed", kBox, kWithAll, ODS_SELECTED, true, 1, kChecked, COLOR_WINDOW},
+        PictureCase{"BoxCheckedWithoutPictureIsNormal", kBox, kWithAll & ~kWithChecked, 0, false, 1, kNormal, COLOR_WINDOW},
+        PictureCase{"BoxHoverBeatsPressed", kBox, kWithAll, ODS_SELECTED, true, 0, kHover, COLOR_WINDOW},
+        PictureCase{"BoxPressed", kBox, kWithAll, ODS_SELECTED, false, 0, kPressed, COLOR_WINDOW},
+        PictureCase{"BoxOtherCheckStatesAreUnchecked", kBox, kWithAll, 0, false, 2, kNormal, COLOR_WINDOW},
+        PictureCase{"RadioChecked", kRadio, kWithAll, 0, false, 1, kChecked, COLOR_WINDOW},
+        PictureCase{"RadioDisabledChecked", kRadio, kWithAll, ODS_DISABLED, false, 1, kDisabledChecked, COLOR_WINDOW}),
     [](const ::testing::TestParamInfo<PictureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BmpButton, CaptionIsWhiteGreyWhenDisabledAndMovesDownRightWhenPressed) {
