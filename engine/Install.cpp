@@ -16,7 +16,9 @@
 #include "engine/system/RestartQueue.h"
 #include "engine/report/SetupLog.h"
 #include "engine/system/Shortcuts.h"
+#include "engine/transaction/StateBefore.h"
 #include "engine/transaction/Transaction.h"
+#include "engine/transaction/TransactionNames.h"
 #include "engine/config/Version.h"
 
 namespace {

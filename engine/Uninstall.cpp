@@ -12,6 +12,7 @@
 #include "engine/report/SetupLog.h"
 #include "engine/system/Shortcuts.h"
 #include "engine/transaction/Transaction.h"
+#include "engine/transaction/TransactionNames.h"
 
 namespace {
 

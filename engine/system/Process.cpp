@@ -71,6 +71,11 @@ bool ComposeCommandLine(wchar_t* out, size_t chars, const wchar_t* dir, const wc
     return FormatPathN(out, chars, L"\"%s\\%s\"", dir, file);
 }
 
+bool ServiceToolThere(const wchar_t* installDir) {
+    wchar_t tool[kPathChars];
+    return FormatPath(tool, L"%s\\%s", installDir, kServiceTool) && PathExists(tool);
+}
+
 void SetProcessCreator(ProcessCreator creator) { createProcess = creator; }
 
 fw::Handle RunProgram(wchar_t* commandLine, int show) {

@@ -4,6 +4,9 @@
 // The service tool that ships with the application, run from InstallDir.
 extern const wchar_t kServiceTool[];  // "ArrSvcSetup.exe"
 
+// True when installDir holds the service tool (an installation's service).
+bool ServiceToolThere(const wchar_t* installDir);
+
 // Builds a command line that starts "<dir>\<file>" with `args` (may be
 // empty). The program path is quoted, so a path with spaces cannot start a
 // planted C:\Program.exe. False (and `out` empty) if it does not fit.

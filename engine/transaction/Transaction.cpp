@@ -13,61 +13,9 @@
 #include "engine/system/Shortcuts.h"
 #include "framework/Handle.h"
 #include "framework/RegKey.h"
-
-const wchar_t kNewCopySuffix[] = L".avsetup-new";
-const wchar_t kKeptSuffix[] = L".avsetup-old";
-const wchar_t kDiscardSuffix[] = L".avsetup-del";
+#include "engine/transaction/TransactionNames.h"
 
 namespace {
-
-const wchar_t kJournalName[] = L"avsetup.journal";
-
-// `path` with one of our suffixes; empty when it does not fit, which names
-// no file.
-struct Beside {
-    Beside(const wchar_t* path, const wchar_t* suffix) { FormatPath(text, L"%s%s", path, suffix); }
-    wchar_t text[kPathChars];
-};
-
-bool Exists(const wchar_t* path) { return path[0] && ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
-
-bool Remove(const wchar_t* path) {
-    if (!path[0]) return false;
-    MakeWritable(path);
-    return ::DeleteFileW(path) != FALSE;
-}
-
-bool JournalPath(const wchar_t* installDir, wchar_t (&out)[kPathChars]) {
-    return FormatPath(out, L"%s\\%s", installDir, kJournalName);
-}
-
-bool Save(Journal& journal, const wchar_t* path, bool folder) {
-    return AddSavedPath(journal, path, folder, Exists(path));
-}
-
-// The values of a key (all of them, or the one named), as they are now.
-// A value too large for the journal is not kept.
-bool SaveKey(Journal& journal, const wchar_t* path, const wchar_t* value) {
-    if (journal.keyCount >= kJournalKeyCount) return false;
-    SavedKey& saved = journal.keys[journal.keyCount++];
-    saved.valueCount = 0;
-    if (!CopyText(saved.path, kJournalKeyChars, path) || !CopyText(saved.value, kPathChars, value)) return false;
-    fw::RegKey key;
-    saved.existed = key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ) == ERROR_SUCCESS;
-    for (DWORD index = 0; saved.existed && saved.valueCount < kJournalValueCount; ++index) {
-        SavedValue& v = saved.values[saved.valueCount];
-        DWORD chars = kPathChars;
-        v.bytes = kJournalValueBytes;
-        LONG result = value[0] ? ::RegQueryValueExW(key.Get(), value, nullptr, &v.type, v.data, &v.bytes)
-                               : ::RegEnumValueW(key.Get(), index, v.name, &chars, nullptr, &v.type, v.data, &v.bytes);
-        if (result == ERROR_NO_MORE_ITEMS || (value[0] && result != ERROR_SUCCESS && result != ERROR_MORE_DATA)) break;
-        if (value[0]) CopyText(v.name, kPathChars, value);
-        if (result == ERROR_SUCCESS) ++saved.valueCount;
-        if (value[0]) break;
-    }
-    if (value[0]) saved.existed = saved.valueCount > 0;
-    return true;
-}
 
 void RestoreKey(const SavedKey& saved) {
     LogLine(L"Undo: registry %s%s%s put back as it was (%s)", saved.path, saved.value[0] ? L" value " : L"",
@@ -112,66 +60,6 @@ void RestoreFile(const SavedPath& saved) {
 
 void ServiceToolRun(const wchar_t* installDir, const wchar_t* args, DWORD boundMs) {
     if (IsNt6) RunServiceToolToEnd(installDir, args, boundMs);
-}
-
-bool ServiceToolThere(const wchar_t* installDir) {
-    wchar_t tool[kPathChars];
-    return FormatPath(tool, L"%s\\%s", installDir, kServiceTool) && PathExists(tool);
-}
-
-// Which of our names beside the files go: all of them before the install
-// (an earlier run's), the kept and discarded ones at the commit, when the
-// new copies left are those that wait for the restart.
-enum class Leftovers { All, AfterCommit };
-
-// A kept file still in use (a program that was running from it) goes at the
-// next restart; the new file is in place already, so nothing waits for it.
-void RemoveOurName(const wchar_t* path, Leftovers which) {
-    if (which == Leftovers::AfterCommit && EndsWithIgnoringCase(path, kNewCopySuffix)) return;
-    if (!Exists(path) || Remove(path)) return;
-    if (which == Leftovers::AfterCommit && IsHeldFileError(path, ::GetLastError())) QueueDeletion(path);
-}
-
-// One look at the folder rather than one per file and suffix.
-void RemoveOurNamesIn(const wchar_t* folder, Leftovers which) {
-    wchar_t path[kPathChars];
-    if (!FormatPath(path, L"%s\\*.avsetup-*", folder)) return;
-    WIN32_FIND_DATAW data;
-    fw::FindHandle find(::FindFirstFileW(path, &data));
-    if (!find.IsValid()) return;
-    do {
-        if (IsTransactionName(data.cFileName) && FormatPath(path, L"%s\\%s", folder, data.cFileName))
-            RemoveOurName(path, which);
-    } while (::FindNextFileW(find.Get(), &data));
-}
-
-// A file right in `folder`, not in a folder below it.
-bool IsInFolder(const wchar_t* path, const wchar_t* folder) {
-    const wchar_t* name = PathInside(path, folder);
-    if (!name || !*name) return false;
-    for (; *name; ++name) {
-        if (*name == L'\\') return false;
-    }
-    return true;
-}
-
-// Our names beside every file of the journal: each of its folders is
-// looked at once, a file outside them (the desktop link) on its own.
-void RemoveOurNames(const Journal& journal, Leftovers which) {
-    for (int i = 0; i < journal.pathCount; ++i) {
-        const SavedPath& saved = journal.paths[i];
-        if (saved.folder) {
-            RemoveOurNamesIn(saved.path, which);
-            continue;
-        }
-        bool inFolder = false;
-        for (int j = 0; j < journal.pathCount && !inFolder; ++j)
-            inFolder = journal.paths[j].folder && IsInFolder(saved.path, journal.paths[j].path);
-        if (!inFolder) {
-            for (const wchar_t* suffix : {kNewCopySuffix, kKeptSuffix, kDiscardSuffix})
-                RemoveOurName(Beside(saved.path, suffix).text, which);
-        }
-    }
 }
 
 // Another program holds the file without delete sharing: it can be
@@ -223,56 +111,6 @@ Placement CopyStraight(const wchar_t* source, const wchar_t* target) {
 }
 
 } // namespace
-
-bool IsTransactionName(const wchar_t* name) {
-    return EndsWithIgnoringCase(name, kNewCopySuffix) || EndsWithIgnoringCase(name, kKeptSuffix) || EndsWithIgnoringCase(name, kDiscardSuffix) ||
-           ::lstrcmpiW(name, kJournalName) == 0;
-}
-
-bool NoteStateBefore(const SetupConfig& config, Journal& journal) {
-    StartJournal(journal);
-    journal.serviceBefore = IsNt6 && ServiceToolThere(config.InstallDir);
-    bool fits = Save(journal, config.InstallDir, true);
-    wchar_t path[kPathChars];
-    for (const wchar_t* folder : InstallFolders)
-        fits = fits && FormatPath(path, L"%s\\%s", config.InstallDir, folder) && Save(journal, path, true);
-    InstallFile files[kInstallFileCount];
-    ListInstallFiles(config, files);
-    for (const InstallFile& file : files)
-        fits = fits && TargetPathOf(config.InstallDir, file, path) && Save(journal, path, false);
-    ShortcutPaths links;
-    if (FindShortcutPaths(config.AppName, links)) {
-        fits = fits && Save(journal, links.desktopLink, false) && Save(journal, links.group, true) &&
-               Save(journal, links.applicationLink, false) && Save(journal, links.uninstallLink, false);
-    }
-    wchar_t key[kKeyPathChars];
-    fits = fits && UninstallKeyPath(config, key) && SaveKey(journal, key, L"");
-    if (!IsNt6) fits = fits && RunKeyPath(key) && SaveKey(journal, key, config.AppName);
-    fits = fits && SaveKey(journal, kEventSourceKey, L"");
-    // What an earlier run left (copies, files waiting for a restart that
-    // has not come) is not what this one keeps: it puts every file in place
-    // anew.
-    CancelQueuedIn(config.InstallDir);
-    RemoveOurNames(journal, Leftovers::All);
-    return fits;
-}
-
-bool WriteJournal(const wchar_t* installDir, const Journal& journal) {
-    wchar_t path[kPathChars];
-    if (!JournalPath(installDir, path)) return false;
-    if (!PathExists(installDir)) ::CreateDirectoryW(installDir, nullptr);
-    fw::Handle file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    const bool ok = file.IsValid() && ::WriteFile(file.Get(), &journal, sizeof journal, &written, nullptr) &&
-                    written == sizeof journal && ::FlushFileBuffers(file.Get());
-    file.Close();
-    if (!ok) {
-        ::DeleteFileW(path);
-        // A folder made for the journal alone goes with it.
-        ::RemoveDirectoryW(installDir);
-    }
-    return ok;
-}
 
 namespace {
 

@@ -8,26 +8,8 @@
 // ours in the same folder (a rename: fast, and on the same volume); when
 // everything is in place the kept files and the journal go. A failed step
 // puts everything back from the journal, and so does the next run of
-// setup.exe when this one was killed half-way.
-
-// Names of ours beside a file being replaced: its new copy until it moves
-// in (or, for a held file, until the restart), the file it replaces until
-// the install has done its job.
-extern const wchar_t kNewCopySuffix[];  // ".avsetup-new"
-extern const wchar_t kKeptSuffix[];     // ".avsetup-old"
-// A file that was in use when it had to make way, moved aside to go later.
-extern const wchar_t kDiscardSuffix[];  // ".avsetup-del"
-// True for a name the transaction makes: a new or kept copy, the journal.
-bool IsTransactionName(const wchar_t* name);
-
-// What the install is about to change, as it is now: its folders, files,
-// shortcuts, registry entries and whether an earlier service exists.
-// False when it does not fit the journal.
-bool NoteStateBefore(const SetupConfig& config, Journal& journal);
-
-// Writes the journal into InstallDir (made first when missing), once, to
-// the disk. False when it cannot; then nothing else has been changed.
-bool WriteJournal(const wchar_t* installDir, const Journal& journal);
+// setup.exe when this one was killed half-way. Its names beside the files
+// are TransactionNames', its journal's note StateBefore's.
 
 // Puts `source` at `target`: straight where no file is; otherwise copies it
 // beside the target, keeps the file it replaces aside (a second name, or a

@@ -10,7 +10,9 @@
 #include "engine/transaction/Journal.h"
 #include "engine/system/Process.h"
 #include "engine/system/RestartQueue.h"
+#include "engine/transaction/StateBefore.h"
 #include "engine/transaction/Transaction.h"
+#include "engine/transaction/TransactionNames.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
