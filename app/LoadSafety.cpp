@@ -1,10 +1,14 @@
 #include "app/LoadSafety.h"
 
+#include <commctrl.h>
 
 namespace {
 
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+
+bool searchRestricted = false;
 
 // From the SDK: the headers for Windows XP lack it.
 const DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
@@ -56,17 +60,29 @@ void RestrictDllSearch() {
     OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof version;
     ::GetVersionExW(&version);
-    bool restricted = ChooseDllSearch(version.dwMajorVersion, version.dwMinorVersion, setDefault != nullptr) ==
-                          DllSearch::System32Only &&
-                      setDefault(kSearchSystem32);
+    const bool restricted =
+        ChooseDllSearch(version.dwMajorVersion, version.dwMinorVersion, setDefault != nullptr) ==
+            DllSearch::System32Only &&
+        setDefault(kSearchSystem32);
     if (!restricted) {
         if (auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(Kernel32Function("SetDllDirectoryW")))
             setDirectory(L"");
     }
+    searchRestricted = restricted;
     // A DLL already loaded is found by its name, wherever a later load
-    // would have looked. Even a restricted search can leave the delay-loaded
-    // imports of the common controls: those come from System32 first.
-    PreloadFromSystem32(restricted ? kDelayLoadedDlls : kPreloadedDlls);
+    // would have looked.
+    if (!restricted) PreloadFromSystem32(kPreloadedDlls);
+}
+
+void LoadCommonControls() {
+    // Even a restricted search can leave the delay-loaded imports of the
+    // common controls: those come from System32 first.
+    if (searchRestricted) PreloadFromSystem32(kDelayLoadedDlls);
+    HMODULE controls = ::LoadLibraryW(L"comctl32.dll");
+    auto init = reinterpret_cast<InitCommonControlsExFn>(
+        controls ? reinterpret_cast<void*>(::GetProcAddress(controls, "InitCommonControlsEx")) : nullptr);
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+    if (init) init(&classes);
 }
 
 bool DllRedirectionBeside(const wchar_t* programPath) {

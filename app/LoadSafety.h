@@ -32,6 +32,13 @@ extern const char kDelayLoadedDlls[];
 // first thing in the process.
 void RestrictDllSearch();
 
+// Loads the common controls (the version the manifest names) and registers
+// the progress bar's class, for the wizard alone: under Wine loading them,
+// or the theme library they use, starts the desktop and sets up the display
+// and its theme, which a silent run has no use for. Where the search is
+// restricted, their delay-loaded imports are loaded from System32 first.
+void LoadCommonControls();
+
 // True when "PROGRAM.local" (a file or a folder) stands beside the program:
 // Windows would load the program's DLLs from it whatever the search order.
 bool DllRedirectionBeside(const wchar_t* programPath);

@@ -5,6 +5,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/LanguageModule.h"
+#include "app/LoadSafety.h"
 #include "app/RunLogHeader.h"
 #include "app/RunMode.h"
 #include "app/SetupCommandLine.h"
@@ -118,6 +119,8 @@ void SetupApp::RunWizard(const wchar_t* sourceDir, const wchar_t* lowerCasedPath
     // that pressed Finish) may still be completing, and Wine's RPC can then
     // wait for that call for good, leaving the run without an end.
     ::CoInitialize(nullptr);
+    // The template's progress bar needs its window class before the dialog is made.
+    LoadCommonControls();
     WizardDialog wizard(sourceDir, UninstallMode, LanguageModule, nullptr);
     INT_PTR result = wizard.DoModal();
     // No wizard was shown (a session without a desktop, a damaged

@@ -96,7 +96,7 @@ LRESULT CBmpBtnCtrl::OnMouseMove(WPARAM wParam, LPARAM lParam) {
         track.dwFlags = TME_HOVER | TME_LEAVE;
         track.hwndTrack = Hwnd();
         track.dwHoverTime = 1;
-        tracking_ = ::_TrackMouseEvent(&track) != FALSE;
+        tracking_ = ::TrackMouseEvent(&track) != FALSE;
     }
     return Default(WM_MOUSEMOVE, wParam, lParam);
 }

@@ -57,9 +57,6 @@ void Place(HWND control, const RECT& box, UINT extra = 0) {
 WizardDialog::WizardDialog(const wchar_t* sourceDir, int uninstallMode, HMODULE texts, HWND parent)
     : Dialog(::GetModuleHandleW(nullptr), IDD_WIZARD, parent), UninstallMode(uninstallMode), texts_(texts),
       icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP))) {
-    // The template's progress bar needs its window class before the dialog is made.
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&classes);
     CopyText(sourceDir_, kPathChars, sourceDir);
     ReadSetupConfig(sourceDir_, config_);
     title_[0] = L'\0';

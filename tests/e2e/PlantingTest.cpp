@@ -200,7 +200,6 @@ TEST_F(PlantingTest, NoPlantedDllLoadsInTheSilentTheWizardOrTheUninstallRun) {
     Unplant(uninstaller);
     EXPECT_EQ("", PlantLog(log_).Beyond(floor, L"setup.exe")) << "uninstall wizard";
     ASSERT_EQ(0, uninstalled);
-    EXPECT_FALSE(PlantLog(log_).loads.empty()) << "the log shows Wine's own loads at least";
 }
 
 TEST_F(PlantingTest, ARedirectionFolderBesideSetupIsRefused) {

@@ -4,14 +4,12 @@
    program can keep those from its folder, so the planting test counts them
    as the floor. */
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <stdlib.h>
 
 /* Never called: it only makes the linker keep one import of each DLL. */
 void KeepImports(void) {
-    InitCommonControls();
     GetStockObject(0);
     RegCloseKey(NULL);
     CoUninitialize();
