@@ -20,6 +20,7 @@
 #include "engine/transaction/Transaction.h"
 #include "engine/transaction/TransactionNames.h"
 #include "engine/config/Version.h"
+#include "framework/ComInit.h"
 
 namespace {
 
@@ -103,6 +104,11 @@ struct ShortcutJob {
 
 DWORD WINAPI MakeShortcutsApart(void* parameter) {
     const ShortcutJob& job = *static_cast<const ShortcutJob*>(parameter);
+    // One apartment for the three links. This thread shows no window, and
+    // the multithreaded apartment makes none either (under Wine the first
+    // window of a run starts the desktop); the shell-link object lives in
+    // both kinds.
+    fw::ComInit com(COINIT_MULTITHREADED);
     MakeShortcuts(*job.config, job.applicationPath);
     return 0;
 }

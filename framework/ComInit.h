@@ -3,12 +3,12 @@
 
 namespace fw {
 
-// Initialises COM (single-threaded apartment) on the calling thread for the
-// lifetime of the object. Uninitialises only what it initialised: a thread
-// already in another apartment model keeps it.
+// Initialises COM on the calling thread for the lifetime of the object, in
+// a single-threaded apartment unless told otherwise. Uninitialises only what
+// it initialised: a thread already in another apartment model keeps it.
 class ComInit {
 public:
-    ComInit() : result_(::CoInitialize(nullptr)) {}
+    explicit ComInit(DWORD model = COINIT_APARTMENTTHREADED) : result_(::CoInitializeEx(nullptr, model)) {}
     ~ComInit() {
         if (SUCCEEDED(result_)) ::CoUninitialize();
     }
