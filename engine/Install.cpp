@@ -50,10 +50,16 @@ void CreateFolders(const SetupConfig& config) {
     }
 }
 
-// The two passes over the copy table: the service tool's "-i" starts
-// between them, so that its start and the service's overlap the copy of
-// the images, which the service does not need.
-enum class CopyPass { ProgramFiles, Images };
+// The passes over the copy table. The service tool's "-i" starts after the
+// first, once the application's programs are in place, so that its start
+// and the service's overlap the copy of the uninstaller and the images,
+// which the service does not need.
+enum class CopyPass { Programs, Uninstaller, Images };
+
+CopyPass PassOf(const InstallFile& file) {
+    if (file.when == CopyWhen::IfOnMedium) return CopyPass::Images;
+    return file.sourceFolder[0] ? CopyPass::Programs : CopyPass::Uninstaller;
+}
 
 // Every file of the copy table in the pass that applies; the first that
 // cannot be put in place, not even at the next restart (a full disk, a
@@ -63,15 +69,16 @@ bool CopyFiles(const wchar_t* sourceDir, const SetupConfig& config, CopyPass pas
     const bool images = pass == CopyPass::Images;
     bool present[kImageFileCount] = {};
     if (images) FindMediumImages(sourceDir, present);
-    else CreateFolders(config);
+    if (pass == CopyPass::Programs) CreateFolders(config);
     InstallFile files[kInstallFileCount];
     ListInstallFiles(config, files);
     int image = 0;  // the images come in the table's order
     for (const InstallFile& file : files) {
-        if ((file.when == CopyWhen::IfOnMedium) != images) continue;
+        if (PassOf(file) != pass) continue;
         wchar_t from[kPathChars], to[kPathChars];
         const bool fits = SourcePathOf(sourceDir, file, from) && TargetPathOf(config.InstallDir, file, to);
-        const bool onMedium = images ? present[image++] : PathExists(from);
+        // Only a file copied if present is looked for; the others must be there.
+        const bool onMedium = images ? present[image++] : file.when == CopyWhen::IfPresent && PathExists(from);
         if (!IsCopied(file, IsNt6, onMedium)) continue;
         const Placement placed = fits ? PlaceFile(from, to) : Placement::Failed;
         if (placed == Placement::Failed) {
@@ -114,11 +121,17 @@ DWORD WINAPI MakeShortcutsApart(void* parameter) {
 }
 
 // The steps after the service starts registering, while the tool works:
-// the links are made on a thread of their own while the images are
-// copied (saving a link starts a program under Wine, which the copy need
-// not wait for), and both are done before anything else happens.
+// the uninstaller and the registry entries, then the links on a thread of
+// their own while the images are copied (saving a link starts a program
+// under Wine, which the copy need not wait for); all are done before
+// anything else happens.
 bool RunStepsBesideTheTool(const wchar_t* sourceDir, const SetupConfig& config, const wchar_t* applicationPath,
                            WaitingFiles& waiting) {
+    // The links point at the uninstaller, and the uninstall entry runs it.
+    if (!CopyFiles(sourceDir, config, CopyPass::Uninstaller, waiting) || !WriteRegistryEntries(config))
+        return false;
+    // Event Viewer finds the texts of the product's events in the uninstaller.
+    RegisterEventLogSource(config);
     ShortcutJob job = {&config, applicationPath};
     fw::Handle links(::CreateThread(nullptr, 0, &MakeShortcutsApart, &job, 0, nullptr));
     if (!links.IsValid()) MakeShortcuts(config, applicationPath);
@@ -129,16 +142,13 @@ bool RunStepsBesideTheTool(const wchar_t* sourceDir, const SetupConfig& config, 
     return copied;
 }
 
-// The steps after the old product was taken down: the programs, the
-// registry entries, then the service's registration beside the images and
-// the shortcuts. `serviceStarted` tells a rollback that a new service may
-// be registered.
+// The steps after the old product was taken down: the programs, then the
+// service's registration beside the uninstaller, the registry entries, the
+// images and the shortcuts. `serviceStarted` tells a rollback that a new
+// service may be registered.
 bool RunInstallSteps(const wchar_t* sourceDir, const SetupConfig& config, bool& serviceStarted,
                      WaitingFiles& waiting) {
-    if (!CopyFiles(sourceDir, config, CopyPass::ProgramFiles, waiting) || !WriteRegistryEntries(config))
-        return false;
-    // Event Viewer finds the texts of the product's events in the uninstaller.
-    RegisterEventLogSource(config);
+    if (!CopyFiles(sourceDir, config, CopyPass::Programs, waiting)) return false;
     wchar_t applicationPath[kPathChars];
     if (!FormatPath(applicationPath, L"%s\\%s", config.InstallDir, config.APPFileName)) return false;
     FlushRunLog();

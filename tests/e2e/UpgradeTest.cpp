@@ -333,7 +333,7 @@ TEST_F(UpgradeTest, AFirstInstallThatFailsAtAnyStepLeavesNothing) {
 }
 
 // The installation folder on a 64 MB file system (the test prefixes mount
-// one there, as root): version 2's mingwm10.dll is larger than the room.
+// one there, as root): version 2's application is larger than the room.
 TEST_F(UpgradeTest, AnUpgradeThatFillsTheDiskLeavesVersion1WholeAndTheSpaceAsItWas) {
     test::Installation product(test::UniqueTag(), L"AvSmallDisk", L"Arrayvane Small " + test::UniqueTag());
     if (!test::FileExists(product.installDir)) GTEST_SKIP() << "no small file system (the prefix is made as root)";
@@ -348,7 +348,7 @@ TEST_F(UpgradeTest, AnUpgradeThatFillsTheDiskLeavesVersion1WholeAndTheSpaceAsItW
     ASSERT_TRUE(::GetDiskFreeSpaceExW(product.installDir.c_str(), &free, nullptr, nullptr));
     {
         // Larger than the room, without taking the time to write it.
-        HANDLE big = ::CreateFileW((v2 + L"\\Application\\mingwm10.dll").c_str(), GENERIC_WRITE, 0, nullptr,
+        HANDLE big = ::CreateFileW((v2 + L"\\Application\\KXRaidSetup.exe").c_str(), GENERIC_WRITE, 0, nullptr,
                                    CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, big);
         LARGE_INTEGER size;
@@ -363,8 +363,8 @@ TEST_F(UpgradeTest, AnUpgradeThatFillsTheDiskLeavesVersion1WholeAndTheSpaceAsItW
     EXPECT_EQ(before, StateOf(product));
     // Its log says which file, which Windows error in words, what was put
     // back; the failure and closing events name it.
-    const std::wstring log = logs.Newest(), mingw = product.installDir + L"\\mingwm10.dll";
-    const size_t failed = log.find(L" File " + mingw + L" from ");
+    const std::wstring log = logs.Newest(), application = product.installDir + L"\\KXRaidSetup.exe";
+    const size_t failed = log.find(L" File " + application + L" from ");
     ASSERT_NE(std::wstring::npos, failed) << test::Narrow(log);
     const std::wstring line = log.substr(failed, log.find(L"\r\n", failed) - failed);
     const std::wstring error = L": Windows error 112: " + test::ErrorWords(ERROR_DISK_FULL);
@@ -375,8 +375,8 @@ TEST_F(UpgradeTest, AnUpgradeThatFillsTheDiskLeavesVersion1WholeAndTheSpaceAsItW
     const size_t reported = log.find(L" FAILED: ", failed);
     const std::wstring failure = log.substr(reported, log.find(L"\r\n", reported) - reported);
     EXPECT_NE(std::wstring::npos, failure.find(error)) << test::Narrow(failure);
-    // Every file it had replaced goes back, the uninstaller first placed.
-    const size_t undo = log.find(L"Undo: put back " + product.installDir + L"\\Uninstall\\setup.exe\r\n");
+    // Every file it had replaced goes back: the runtime DLL, placed first.
+    const size_t undo = log.find(L"Undo: put back " + product.installDir + L"\\mingwm10.dll\r\n");
     EXPECT_LT(failed, undo);
     EXPECT_NE(std::wstring::npos, undo) << test::Narrow(log.substr(failed));
     if (test::ExpectedNt6()) {
